@@ -1,0 +1,42 @@
+# One static library per source folder: every .cpp of the folder, plus the
+# platform side that matches the target.
+function(tlv_add_library name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS;SOURCES" ${ARGN})
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    list(APPEND srcs ${ARG_SOURCES})
+    add_library(${name} STATIC ${srcs})
+    target_link_libraries(${name} PUBLIC tlv_options tlv_deps ${ARG_DEPENDS})
+endfunction()
+
+# One test program per *_test.cpp file, so that a file under construction in one
+# folder never stops the others from building.
+# Tests of one platform's side: win32_*_test.cpp build for Windows only,
+# posix_*_test.cpp for Linux only.
+function(tlv_add_tests prefix)
+    cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+    if(WIN32)
+        list(FILTER tests EXCLUDE REGEX "/posix_[^/]*$")
+    else()
+        list(FILTER tests EXCLUDE REGEX "/win32_[^/]*$")
+    endif()
+    foreach(src IN LISTS tests)
+        get_filename_component(stem ${src} NAME_WE)
+        set(exe ${prefix}_${stem})
+        add_executable(${exe} ${src})
+        target_link_libraries(${exe} PRIVATE ${ARG_LIBS} tlv_testsupport GTest::gmock GTest::gtest GTest::gtest_main)
+        # Test files about threads also run under ThreadSanitizer (scripts/test --tsan).
+        set(labels ${prefix} ${ARG_LABELS})
+        if(stem MATCHES "thread|concurren|race")
+            list(APPEND labels threads)
+        endif()
+        gtest_discover_tests(${exe}
+            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+            DISCOVERY_MODE PRE_TEST
+            DISCOVERY_TIMEOUT 60
+            PROPERTIES LABELS "${labels}" TIMEOUT 120)
+    endforeach()
+endfunction()
+
+# tlv_windows_program(): resources, GUI subsystem and window smoke test of the exe.
+include(${CMAKE_CURRENT_LIST_DIR}/TolvarenWindows.cmake)

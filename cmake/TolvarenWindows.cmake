@@ -1,0 +1,32 @@
+# The Windows program: its resources, the GUI subsystem and the window smoke test.
+
+# tlv_windows_program(target), in src/shell, on the program's executable. On
+# Linux it does nothing. On Windows it compiles src/shell/res/tolvaren.rc (icon
+# 100, string 101) into the exe and links it as a GUI program entered at
+# wWinMain (-mwindows -municode).
+function(tlv_windows_program target)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(res ${CMAKE_SOURCE_DIR}/src/shell/res)
+    target_sources(${target} PRIVATE ${res}/tolvaren.rc)
+    # windres reports no dependencies of its own: rebuild when the icon changes.
+    set_source_files_properties(${res}/tolvaren.rc PROPERTIES OBJECT_DEPENDS ${res}/tolvaren.ico)
+    target_link_options(${target} PRIVATE -mwindows -municode)
+endfunction()
+
+# tlv_add_window_smoke_test(target), in tests/shell (ctest sees only tests added
+# below enable_testing). Only in the cross build: the ctest "shell_window_smoke"
+# runs scripts/win-window-smoke, which starts the exe under Wine on an Xvfb
+# display of its own, in a Wine prefix of its own, and leaves the screenshot,
+# the installation folder with Log.txt and the logs in <build>/window-smoke/.
+function(tlv_add_window_smoke_test target)
+    if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
+        return()
+    endif()
+    add_test(NAME shell_window_smoke
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/win-window-smoke
+            $<TARGET_FILE:${target}> ${TOLVAREN_WINEPREFIX}-window ${CMAKE_BINARY_DIR}/window-smoke)
+    # Serial, so that the load of parallel tests does not stretch the program's start.
+    set_tests_properties(shell_window_smoke PROPERTIES LABELS "shell;window" TIMEOUT 300 RUN_SERIAL TRUE)
+endfunction()

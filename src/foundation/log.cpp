@@ -1,0 +1,95 @@
+#include "foundation/log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <stdexcept>
+
+#include "foundation/program_id.h"
+#include "foundation/time.h"
+#include "foundation/version_data.h"
+
+namespace zrb {
+
+namespace {
+
+constexpr const char* logFileName = "Log.txt";
+constexpr std::string_view warningPrefix = "===> ";
+constexpr std::string_view indentPrefix = "          ";
+
+// Owns g_logStream: every access to the stream holds it.
+std::mutex g_logMutex;
+std::ofstream g_logStream;
+
+void lf_writeLine(std::string_view prefix, std::string_view text) {
+    std::lock_guard lock(g_logMutex);
+    if (!g_logStream.is_open()) return;
+    g_logStream << prefix << text << '\n';
+    g_logStream.flush();
+}
+
+}  // namespace
+
+void gf_rotateBackups(const std::filesystem::path& path) {
+    const std::string text = path.string();
+    const auto dot = text.rfind('.');
+    if (dot == std::string::npos) return;
+    const std::filesystem::path first = text.substr(0, dot) + "0" + text.substr(dot);
+    const std::filesystem::path second = text.substr(0, dot) + "00" + text.substr(dot);
+    if (std::filesystem::exists(first))
+        std::filesystem::copy_file(first, second, std::filesystem::copy_options::overwrite_existing);
+    if (std::filesystem::exists(path))
+        std::filesystem::copy_file(path, first, std::filesystem::copy_options::overwrite_existing);
+}
+
+void gf_openLog() {
+    gf_rotateBackups(logFileName);
+    {
+        std::lock_guard lock(g_logMutex);
+        if (g_logStream.is_open()) g_logStream.close();
+        g_logStream.clear();
+        g_logStream.open(logFileName, std::ios::out | std::ios::trunc);
+        if (!g_logStream.is_open()) throw std::runtime_error(std::string("Failed to write file ") + logFileName);
+    }
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    gf_logLine("{} (utc) {} version {} for {}", gf_timeText(now), g_programId,
+               fmt::format("{}.{}.{}", g_programVersion.major, g_programVersion.minor, g_programVersion.patch),
+               g_simulatorFamily);
+}
+
+void gf_closeLog() {
+    std::lock_guard lock(g_logMutex);
+    if (g_logStream.is_open()) g_logStream.close();
+}
+
+bool gf_logIsOpen() {
+    std::lock_guard lock(g_logMutex);
+    return g_logStream.is_open();
+}
+
+void gf_logLine(std::string_view text) { lf_writeLine({}, text); }
+void gf_logMarked(std::string_view text) { lf_writeLine(warningPrefix, text); }
+void gf_logIndented(std::string_view text) { lf_writeLine(indentPrefix, text); }
+
+std::string gf_banner(int width, int extra, bool leadingNewline, bool trailingNewline, std::string_view text) {
+    std::string line = leadingNewline ? "\n" : "";
+    int n = width + extra;
+    if (n % 2 != 0) ++n;
+    if (text.empty()) {
+        line.append(static_cast<std::size_t>(std::max(n, 0)), '*');
+    } else if (static_cast<long long>(text.size()) + 2 < n) {
+        const std::string stars(static_cast<std::size_t>(n / 2 - 1), '*');
+        line += stars;
+        line += ' ';
+        line += text;
+        line += ' ';
+        line += stars;
+    } else {
+        line += text;
+    }
+    if (trailingNewline) line += '\n';
+    return line;
+}
+
+}  // namespace zrb

@@ -1,0 +1,112 @@
+#pragma once
+// The operating-system calls of the foundation. The win32 side makes the real
+// Windows calls; the posix side stands in for them on Linux so that all logic
+// above it builds and is tested there. Nothing outside src/platform includes a
+// Windows header: the logic sees only these declarations.
+//
+// Every function here is safe to call from any thread.
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zrb::platform {
+
+// ---------------------------------------------------------------- errors
+// Win32 error numbers the logic compares against. The posix side reports the
+// same numbers for the same situations.
+inline constexpr std::uint32_t errorSuccess = 0;
+inline constexpr std::uint32_t errorFileNotFound = 2;
+inline constexpr std::uint32_t errorAccessDenied = 5;
+inline constexpr std::uint32_t errorInvalidHandle = 6;
+inline constexpr std::uint32_t errorInvalidParameter = 87;
+inline constexpr std::uint32_t errorInsufficientBuffer = 122;
+inline constexpr std::uint32_t errorMoreData = 234;
+inline constexpr std::uint32_t errorAlreadyExists = 183;
+inline constexpr std::uint32_t errorBadDatabase = 1009;  // ERROR_BADDB: the registry store is corrupt
+inline constexpr std::uint32_t errorNoUnicodeTranslation = 1113;
+inline constexpr std::uint32_t errorUnsupportedType = 1630;  // a registry value of another type
+
+// GetLastError on Windows; errno on Linux (whatever the last failing call set).
+std::uint32_t lastSystemError();
+
+// ---------------------------------------------------------------- folders
+// The user's roaming AppData folder (SHGetFolderPathW CSIDL_APPDATA). On Linux:
+// $XDG_CONFIG_HOME, else $HOME/.config. Empty when the system cannot tell.
+std::optional<std::filesystem::path> appDataFolder();
+
+// ---------------------------------------------------------------- single instance
+// Creates the named mutex (Windows) or takes an exclusive lock file in the
+// temporary folder (Linux). Returns errorSuccess when this process now holds it,
+// errorAlreadyExists when another holder exists, another error number on failure.
+// The holder keeps it until releaseSingleInstance or the end of the process.
+std::uint32_t acquireSingleInstance(std::string_view name);
+void releaseSingleInstance();
+
+// ---------------------------------------------------------------- registry
+// A small mirror of the three registry calls the program makes. Status values
+// are LSTATUS codes (0 success, 2 not found, 6 invalid handle, 234 more data,
+// 1630 a value that is not REG_SZ).
+//
+// On Linux the registry is the file "registry.xml" in appDataFolder(): keys as
+// <key> elements with the predefined root ("HKLM" or "HKEY_LOCAL_MACHINE",
+// "HKCU" or "HKEY_CURRENT_USER") and the sub-key path with backslash separators
+// (compared without regard to ASCII case, as Windows does), holding <value>
+// elements with the value name and type ("REG_SZ" when omitted) and the data as
+// element text (UTF-8):
+//   <registry>
+//     <key root="HKLM" path="SOFTWARE\Lockheed Martin\Prepar3D v5">
+//       <value name="SetupPath" type="REG_SZ">C:\Prepar3D v5\</value>
+//     </key>
+//   </registry>
+// A key also exists when a listed key lies below it. No file (or no AppData
+// folder, or an empty file) means no keys (status 2); a file that does not parse
+// or whose root is not <registry> gives status 1009 on open. The file is read
+// afresh on every open, and an open key keeps what it held at that moment. Both
+// registry views (view64) see the same keys there.
+enum class RegRoot : std::uint8_t { localMachine, currentUser };
+
+struct RegKey {
+    std::uintptr_t handle = 0;  // 0 = not open
+};
+
+// RegOpenKeyExW(root, subKey, 0, KEY_READ [| KEY_WOW64_64KEY], &key).
+// Sub-keys use '\\' as separator, as on Windows.
+std::int32_t regOpenKey(RegRoot root, const std::u16string& subKey, bool view64, RegKey& key);
+
+// RegGetValueW(key, nullptr, valueName, RRF_RT_REG_SZ, nullptr, buffer, &bytes):
+// with buffer == nullptr reports the size in bytes (with the terminating NUL);
+// otherwise copies at most `bytes` bytes and sets `bytes` to what was written.
+std::int32_t regGetString(RegKey key, const std::u16string& valueName, char16_t* buffer,
+                          std::uint32_t& bytes);
+
+void regCloseKey(RegKey key);
+
+// ---------------------------------------------------------------- text conversion
+// WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ...): with outLength == 0
+// (out may then be nullptr) returns the length needed; returns 0 and sets
+// `error` on failure (1113 for an invalid UTF-16 sequence such as a lone
+// surrogate, 122 when out is too small, 87 for inLength 0 or a null pointer).
+// inLength -1 means a NUL-terminated input whose NUL is converted too.
+// `error` is 0 after success.
+int utf16ToUtf8(const char16_t* in, int inLength, char* out, int outLength, std::uint32_t& error);
+
+// MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, ...), same conventions;
+// 1113 for malformed UTF-8 (stray or missing continuation bytes, overlong forms,
+// encoded surrogates, values above U+10FFFF).
+int utf8ToUtf16(const char* in, int inLength, char16_t* out, int outLength, std::uint32_t& error);
+
+// ---------------------------------------------------------------- time
+// gmtime_s / gmtime_r. False when the time cannot be broken down. Both sides
+// accept 1970-01-01 00:00:00 up to 3000-12-31 23:59:59 UTC only (the range of
+// the Windows call), so that a time behaves the same on either system.
+bool utcCalendar(std::time_t t, std::tm& out);
+
+// timeBeginPeriod(1) / timeEndPeriod(1); nothing to do on Linux.
+void beginHighTimerResolution();
+void endHighTimerResolution();
+
+}  // namespace zrb::platform

@@ -1,0 +1,43 @@
+// Linux stand-ins for the small system queries: error numbers, the AppData
+// folder, the UTC calendar and the timer resolution.
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/platform.h"
+
+namespace zrb::platform {
+
+namespace {
+
+// The last second the Windows calendar call accepts: 3000-12-31 23:59:59 UTC.
+constexpr std::time_t lastCalendarSecond = 32535215999;
+
+std::optional<std::filesystem::path> lf_absoluteFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    std::filesystem::path path(value);
+    // A relative XDG_CONFIG_HOME is to be ignored, by the XDG rules.
+    if (!path.is_absolute()) return std::nullopt;
+    return path;
+}
+
+}  // namespace
+
+std::uint32_t lastSystemError() { return static_cast<std::uint32_t>(errno); }
+
+std::optional<std::filesystem::path> appDataFolder() {
+    if (auto config = lf_absoluteFromEnvironment("XDG_CONFIG_HOME")) return config;
+    if (auto home = lf_absoluteFromEnvironment("HOME")) return *home / ".config";
+    return std::nullopt;
+}
+
+bool utcCalendar(std::time_t t, std::tm& out) {
+    if (t < 0 || t > lastCalendarSecond) return false;
+    return gmtime_r(&t, &out) != nullptr;
+}
+
+void beginHighTimerResolution() {}
+void endHighTimerResolution() {}
+
+}  // namespace zrb::platform
