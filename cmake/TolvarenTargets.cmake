@@ -14,6 +14,7 @@ endfunction()
 # posix_*_test.cpp for Linux only.
 function(tlv_add_tests prefix)
     cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+    set_property(DIRECTORY APPEND PROPERTY LABELS ${prefix} ${ARG_LABELS})
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
     if(WIN32)
         list(FILTER tests EXCLUDE REGEX "/posix_[^/]*$")
@@ -26,15 +27,17 @@ function(tlv_add_tests prefix)
         add_executable(${exe} ${src})
         target_link_libraries(${exe} PRIVATE ${ARG_LIBS} tlv_testsupport GTest::gmock GTest::gtest GTest::gtest_main)
         # Test files about threads also run under ThreadSanitizer (scripts/test --tsan).
-        set(labels ${prefix} ${ARG_LABELS})
+        # The folder's label comes from the directory; gtest_discover_tests cannot
+        # pass a list of labels, so a test gets at most the one label "threads".
+        set(props TIMEOUT 120)
         if(stem MATCHES "thread|concurren|race")
-            list(APPEND labels threads)
+            list(APPEND props LABELS threads)
         endif()
         gtest_discover_tests(${exe}
             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
             DISCOVERY_MODE PRE_TEST
             DISCOVERY_TIMEOUT 60
-            PROPERTIES LABELS "${labels}" TIMEOUT 120)
+            PROPERTIES ${props})
     endforeach()
 endfunction()
 
