@@ -27,7 +27,7 @@ std::string gf_trim(std::string_view text) {
 std::vector<std::string> gf_split(std::string_view text, char delimiter) {
     std::vector<std::string> pieces;
     if (text.empty()) return pieces;
-    pieces.reserve(static_cast<std::size_t>(std::ranges::count(text, delimiter)) + 1);
+    pieces.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), delimiter)) + 1);
     std::size_t start = 0;
     while (true) {
         const auto end = text.find(delimiter, start);
@@ -76,8 +76,10 @@ bool gf_equalsUppercased(std::string_view a, std::string_view b) {
 
 bool gf_containsNoCase(std::string_view text, std::string_view part) {
     if (part.empty()) return true;
-    const auto found = std::ranges::search(text, part, [](char x, char y) { return lf_asciiLower(x) == lf_asciiLower(y); });
-    return !found.empty();
+    // std::search rather than the ranges form: the fuzz build's clang cannot compile the latter.
+    const auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
+                                   [](char x, char y) { return lf_asciiLower(x) == lf_asciiLower(y); });
+    return found != text.end();
 }
 
 bool gf_parseNamedInt(const NamedIntTarget& target, std::string_view entry) {

@@ -1,0 +1,141 @@
+#include "liveries/download.h"
+
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+
+#include <curl/curl.h>
+#include <fmt/format.h>
+
+#include "build_config.h"
+#include "foundation/log.h"
+#include "foundation/text_file.h"
+
+namespace zrb {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the bytes of a download gather before they replace the destination.
+constexpr std::string_view partialSuffix = ".part";
+
+struct DownloadSite {
+    std::string baseUrl = build::downloadBaseUrl;
+    std::string caFile = build::downloadCaFile;
+    std::chrono::seconds connectTimeout = g_downloadConnectTimeout;
+    std::chrono::seconds lowSpeedTime = g_downloadLowSpeedTime;
+};
+
+std::mutex g_downloadSiteMutex;       // owns g_downloadSite
+DownloadSite g_downloadSite;
+
+DownloadSite lf_site() {
+    std::lock_guard lock(g_downloadSiteMutex);
+    return g_downloadSite;
+}
+
+struct CurlHandleDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;
+
+std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void* userData) {
+    auto& out = *static_cast<std::ofstream*>(userData);
+    out.write(data, static_cast<std::streamsize>(size * count));
+    return out ? size * count : 0;
+}
+
+void lf_setOption(CURL* handle, CURLoption option, auto value) {
+    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK)
+        throw std::runtime_error(fmt::format("curl option {} failed: {}", static_cast<int>(option),
+                                             curl_easy_strerror(code)));
+}
+
+// Performs the transfer into the open file; true when it completed.
+bool lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
+    const DownloadSite site = lf_site();
+    const std::string userAgent(g_downloadUserAgent);
+    lf_setOption(handle, CURLOPT_URL, url.c_str());
+    lf_setOption(handle, CURLOPT_USERAGENT, userAgent.c_str());
+    lf_setOption(handle, CURLOPT_WRITEFUNCTION, &lf_writeToFile);
+    lf_setOption(handle, CURLOPT_WRITEDATA, static_cast<void*>(&out));
+    lf_setOption(handle, CURLOPT_FAILONERROR, 1L);
+    lf_setOption(handle, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: other threads run curl too
+    lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(site.connectTimeout.count()));
+    lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, g_downloadLowSpeedBytesPerSecond);
+    lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(site.lowSpeedTime.count()));
+    if (!site.caFile.empty()) lf_setOption(handle, CURLOPT_CAINFO, site.caFile.c_str());
+    const CURLcode code = curl_easy_perform(handle);
+    // The option points at this call's stream: it must not outlive it.
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
+    if (code != CURLE_OK) gf_logLine("curl: '{}' => {}", url, curl_easy_strerror(code));
+    return code == CURLE_OK;
+}
+
+}  // namespace
+
+bool gf_curlDownload(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+    if (handle == nullptr) return false;
+    fs::path partial = path;
+    partial += partialSuffix;
+    try {
+        bool done = false;
+        {
+            std::ofstream out(partial, binary ? std::ios::binary | std::ios::trunc : std::ios::trunc);
+            if (!out) {
+                gf_logLine("Could not open output file: {}", gf_pathText(path));
+                return false;
+            }
+            done = lf_transfer(handle, url, out);
+            out.close();
+            done = done && !out.fail();
+        }
+        if (done) fs::rename(partial, path);
+        else fs::remove(partial);
+        return done;
+    } catch (const std::exception& e) {
+        gf_logLine("Downloader exception: '{}', {} => {}", e.what(), url, gf_pathText(path));
+    }
+    std::error_code ec;
+    fs::remove(partial, ec);
+    return false;
+}
+
+bool gf_downloadFile(std::string_view fileName, const fs::path& destination) {
+    const CurlHandle handle(curl_easy_init());
+    const std::string url = gf_downloadSiteUrl() + std::string(fileName);
+    const bool done = gf_curlDownload(handle.get(), url, destination, true);
+    if (done) gf_logLine("Downloaded '{}' to '{}'", url, gf_pathText(destination));
+    else gf_logMarked("Downloading '{}' failed !", url);
+    return done;
+}
+
+std::string gf_downloadSiteUrl() { return lf_site().baseUrl; }
+
+std::string gf_downloadBaseUrl() { return gf_downloadSiteUrl() + "P3D/"; }
+
+std::string gf_versionToString(const VersionData& version) {
+    return fmt::format("{}.{}.{}", version.major, version.minor, version.patch);
+}
+
+void gf_setDownloadSiteForTest(std::string baseUrl, std::string caFile) {
+    std::lock_guard lock(g_downloadSiteMutex);
+    g_downloadSite.baseUrl = std::move(baseUrl);
+    g_downloadSite.caFile = std::move(caFile);
+}
+
+void gf_setDownloadTimeoutsForTest(std::chrono::seconds connect, std::chrono::seconds lowSpeedTime) {
+    std::lock_guard lock(g_downloadSiteMutex);
+    g_downloadSite.connectTimeout = connect;
+    g_downloadSite.lowSpeedTime = lowSpeedTime;
+}
+
+void gf_resetDownloadSiteForTest() {
+    std::lock_guard lock(g_downloadSiteMutex);
+    g_downloadSite = DownloadSite{};
+}
+
+}  // namespace zrb

@@ -1,0 +1,58 @@
+#pragma once
+// Downloads from the program's download site: the data files and versions.json
+// at its root, the airport archive under "P3D/".
+//
+// Threads: the functions keep no state of their own; each call uses a libcurl
+// handle that it owns or is given, so calls on different threads with
+// different handles are independent. The site's address and the time limits
+// are owned by g_downloadSiteMutex (download.cpp).
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "foundation/version_data.h"
+
+// libcurl's easy handle, as curl/curl.h declares it.
+typedef void CURL;  // NOLINT(modernize-use-using)
+
+namespace zrb {
+
+// The program's short id, sent as the user agent.
+inline constexpr std::string_view g_downloadUserAgent = "TLVR";
+
+// A stalled site must not hang the start-up.
+inline constexpr std::chrono::seconds g_downloadConnectTimeout{15};
+inline constexpr long g_downloadLowSpeedBytesPerSecond = 1;
+inline constexpr std::chrono::seconds g_downloadLowSpeedTime{30};
+
+// One HTTP(S) GET into a file. The bytes go to a temporary file beside the
+// destination that replaces it only when the whole transfer succeeded, so a
+// failed download leaves the previous copy as it was. binary = false writes in
+// text mode. False for a null handle, an output that cannot be created
+// ("Could not open output file: {}"), an HTTP status of 400 or more, a
+// transport failure or a time-out.
+bool gf_curlDownload(CURL* handle, const std::string& url, const std::filesystem::path& path, bool binary);
+
+// Downloads base URL + file name into the destination (binary), with a handle
+// of its own; logs "Downloaded '{}' to '{}'" or "Downloading '{}' failed !".
+bool gf_downloadFile(std::string_view fileName, const std::filesystem::path& destination);
+
+// The site's base URL (ending in "/").
+std::string gf_downloadSiteUrl();
+// The base of the airport archive: the site's base URL + "P3D/".
+std::string gf_downloadBaseUrl();
+
+// "{}.{}.{}"
+std::string gf_versionToString(const VersionData& version);
+
+// Points the downloads at another site (a stand-in on loopback) and names the
+// CA bundle that vouches for it (empty: the system's store). For tests.
+void gf_setDownloadSiteForTest(std::string baseUrl, std::string caFile);
+// Shortens the time limits, so that a test of a stalled site ends quickly.
+void gf_setDownloadTimeoutsForTest(std::chrono::seconds connect, std::chrono::seconds lowSpeedTime);
+// Back to the built-in site and limits.
+void gf_resetDownloadSiteForTest();
+
+}  // namespace zrb

@@ -1,0 +1,100 @@
+#include "download_site/download_site.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <httplib.h>
+
+namespace zrb::tools {
+
+namespace {
+constexpr const char* loopback = "127.0.0.1";
+}
+
+DownloadSite::DownloadSite() : m_server(std::make_unique<httplib::Server>()) { start(); }
+
+DownloadSite::DownloadSite(const std::filesystem::path& certificate, const std::filesystem::path& privateKey)
+    : m_server(std::make_unique<httplib::SSLServer>(certificate.string().c_str(), privateKey.string().c_str())),
+      m_https(true) {
+    if (!m_server->is_valid()) throw std::runtime_error("the HTTPS stand-in cannot use its certificate");
+    start();
+}
+
+DownloadSite::~DownloadSite() { stop(); }
+
+void DownloadSite::start() {
+    m_server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        std::unique_lock lock(m_mutex);
+        m_requests.push_back({request.path, request.get_header_value("User-Agent")});
+        if (std::ranges::find(m_stalled, request.path) != m_stalled.end()) {
+            m_wake.wait(lock, [this] { return m_stopping; });
+            response.status = 503;
+            return;
+        }
+        const auto it = m_replies.find(request.path);
+        if (it == m_replies.end()) {
+            response.status = 404;
+            response.set_content("not here", "text/plain");
+            return;
+        }
+        response.status = it->second.status;
+        response.set_content(it->second.body, "application/octet-stream");
+    });
+    m_port = m_server->bind_to_any_port(loopback);
+    if (m_port <= 0) throw std::runtime_error("the download stand-in cannot bind a port");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+}
+
+std::string DownloadSite::baseUrl() const {
+    return (m_https ? "https://localhost:" : "http://127.0.0.1:") + std::to_string(m_port) + "/";
+}
+
+void DownloadSite::serve(const std::string& path, std::string body, int status) {
+    std::lock_guard lock(m_mutex);
+    m_replies[path] = Reply{status, std::move(body)};
+}
+
+void DownloadSite::remove(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_replies.erase(path);
+}
+
+void DownloadSite::stall(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_stalled.push_back(path);
+}
+
+std::vector<DownloadSite::Request> DownloadSite::requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::size_t DownloadSite::requestCount(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<std::size_t>(
+        std::ranges::count_if(m_requests, [&](const Request& request) { return request.path == path; }));
+}
+
+void DownloadSite::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) return;
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_server->stop();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool gf_makeTestCertificate(const std::filesystem::path& folder) {
+    const auto cert = (folder / "cert.pem").string();
+    const auto key = (folder / "key.pem").string();
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost"
+        " -addext subjectAltName=DNS:localhost,IP:127.0.0.1 -keyout '" +
+        key + "' -out '" + cert + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 && std::filesystem::exists(cert) && std::filesystem::exists(key);
+}
+
+}  // namespace zrb::tools
