@@ -9,8 +9,10 @@ TLV_LINUX_PACKAGES=(
     g++ cmake ninja-build pkg-config make
     libcurl4-openssl-dev libsodium-dev libpugixml-dev nlohmann-json3-dev libmsgsl-dev libfmt-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev openssl ca-certificates
-    clang libclang-rt-14-dev
 )
+
+# The libFuzzer runs need clang and its sanitizer runtimes on top.
+TLV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Installs whatever of the named packages is missing; says nothing when all are there.
 tlv_ensure_packages() {
@@ -62,7 +64,7 @@ TLV_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev cmake ninja-build pkg-config make
     dpkg-dev autoconf automake libtool
     nlohmann-json3-dev libmsgsl-dev libfmt-dev libpugixml-dev googletest
-    wine64 wine fonts-wine xvfb x11-utils xdotool imagemagick
+    wine64 wine fonts-wine xvfb x11-utils imagemagick
 )
 
 # The Windows build tree; its deps/ folder caches the cross-built libraries and

@@ -1,0 +1,39 @@
+#include "airports/park_airport.h"
+
+namespace zrb {
+
+std::mutex g_parkAirportMutex;
+CurrentParkAirportData CurrentParkAirport;
+std::string ReservedStand;
+
+CurrentParkAirportData gf_currentParkAirport() {
+    std::lock_guard lock(g_parkAirportMutex);
+    return CurrentParkAirport;
+}
+
+std::string gf_reservedStand() {
+    std::lock_guard lock(g_parkAirportMutex);
+    return ReservedStand;
+}
+
+bool gf_parkAirportIsSet() {
+    std::lock_guard lock(g_parkAirportMutex);
+    return !CurrentParkAirport.icao.empty();
+}
+
+void gf_setCurrentParkAirport(const CurrentParkAirportData& airport) {
+    std::lock_guard lock(g_parkAirportMutex);
+    CurrentParkAirport = airport;
+}
+
+void gf_clearCurrentParkAirport() {
+    std::lock_guard lock(g_parkAirportMutex);
+    CurrentParkAirport = CurrentParkAirportData{};
+}
+
+void gf_setReservedStand(const std::string& stand) {
+    std::lock_guard lock(g_parkAirportMutex);
+    ReservedStand = stand;
+}
+
+}  // namespace zrb

@@ -1,0 +1,38 @@
+#pragma once
+// The main window: its creation at the stored position, its controls, and
+// what the GUI thread does with the run's messages and the user's actions.
+//
+// GUI thread only.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "platform/window.h"
+
+namespace zrb {
+
+// Loads MAIN_WINDOW_X/Y from parameters.xml (defaults when it cannot be read),
+// creates the 880x516 window there and its controls. False when the window
+// cannot be created.
+bool gf_createMainWindow(const std::u16string& title);
+// A coordinate stuck at its limit (-30000 or 30000, as a minimised window
+// leaves it) becomes the given value, clamped and saved.
+void lf_resetWindowPosition(std::int32_t x, std::int32_t y);
+// WM_APP + 2: saves the window position, logs the time and ends the loop.
+void lf_endProgram();
+// WM_CLOSE: a stop request; the run closes down and ends the program.
+void lf_closeWindow();
+// WM_APP + 1: starts a new run on a detached worker thread.
+void lf_startRun();
+// WM_COMMAND of the push buttons; true when handled.
+bool lf_handleCommand(std::uint16_t id, std::uint16_t code);
+
+// What the GUI thread does with each message of the main window.
+platform::WindowHandlers gf_mainWindowHandlers();
+
+// The user's AppData folder; empty (and a warning logged) when the system
+// cannot tell.
+std::filesystem::path gf_getAppDataPath();
+
+}  // namespace zrb

@@ -1,0 +1,65 @@
+// The intake's least form: scheduling and the hand-over are complete; the
+// per-record decisions of the manager come with the manager itself.
+#include "traffic/feed_intake.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/time.h"
+
+namespace zrb {
+
+namespace {
+constexpr int passesPerSecond = 100;
+
+// Owns g_processedRecords.
+std::mutex g_processedMutex;
+std::vector<TrafficRecord> g_processedRecords;
+}  // namespace
+
+std::mutex g_runMutex;
+bool g_trafficActive = false;
+std::vector<TrafficRecord> g_pendingTrafficRecords;
+std::atomic<std::int32_t> g_passTick{0};
+std::atomic<std::int32_t> g_qnh{g_standardQnh};
+
+std::int32_t gf_duePass(std::int32_t passTick, int delaySeconds, double medianTime, double recordTime) {
+    const double early = std::trunc(10.0 * (medianTime - recordTime));
+    return static_cast<std::int32_t>(static_cast<double>(passTick) + passesPerSecond * delaySeconds - 10.0 * early);
+}
+
+void gf_scheduleTrafficRecords(std::vector<TrafficRecord>& batch, int delaySeconds) {
+    if (batch.empty()) {
+        g_latestRecordTime.store(0.0);
+        return;
+    }
+    std::vector<double> times;
+    times.reserve(batch.size());
+    for (const TrafficRecord& r : batch) times.push_back(static_cast<double>(r.time));
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    const std::int32_t tick = g_passTick.load();
+    for (TrafficRecord& r : batch) r.sample.duePass = gf_duePass(tick, delaySeconds, median, static_cast<double>(r.time));
+
+    if (delaySeconds != g_livePollDelaySeconds) {
+        for (const TrafficRecord& r : batch) gf_processTrafficRecord(r);
+    } else {
+        std::lock_guard lock(g_runMutex);
+        if (g_trafficActive && g_pendingTrafficRecords.empty()) g_pendingTrafficRecords.swap(batch);
+    }
+    batch.clear();
+}
+
+void gf_processTrafficRecord(const TrafficRecord& record) {
+    std::lock_guard lock(g_processedMutex);
+    g_processedRecords.push_back(record);
+}
+
+std::vector<TrafficRecord> gf_takeProcessedTrafficRecords() {
+    std::vector<TrafficRecord> taken;
+    std::lock_guard lock(g_processedMutex);
+    taken.swap(g_processedRecords);
+    return taken;
+}
+
+}  // namespace zrb

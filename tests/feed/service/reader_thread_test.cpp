@@ -1,0 +1,212 @@
+// The two reader threads against the stand-in service: history, polling,
+// parked-traffic requests, QNH, and every way a reader ends.
+#include <algorithm>
+#include <set>
+
+#include "feed/parked_traffic.h"
+#include "service_fixture.h"
+
+using namespace zrb;
+using namespace zrb::test;
+using tools::Injection;
+using tools::StandInEndpoint;
+
+namespace {
+Injection lf_status(int status, std::string message = {}) {
+    Injection i;
+    i.status = status;
+    i.message = std::move(message);
+    return i;
+}
+
+std::size_t lf_pendingCount() {
+    std::lock_guard lock(g_runMutex);
+    return g_pendingTrafficRecords.size();
+}
+}  // namespace
+
+class Readers : public ServiceTest {
+protected:
+    static void SetUpTestSuite() { loadTestDatabase(); }
+    void startTraffic() {
+        login();
+        gf_startTrafficReader();
+        ASSERT_TRUE(eventually([] { return g_trafficReader.receiving.load(); }));
+    }
+};
+
+TEST_F(Readers, HistoryFirstThenLivePollsIntoThePendingVector) {
+    gf_setUserPositionSource([] { return FeedUserPosition{52.3, 4.76, 0.0}; });
+    gf_updateTrafficBox();
+    startTraffic();
+    const auto history = service->forms("/v4/traffic");
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history[0].field("buffercount"), "5");
+    EXPECT_EQ(history[0].field("buffertime"), "6");
+    EXPECT_EQ(history[0].field("GUID"), g_trafficReader.guid());
+    EXPECT_NE(history[0].body.find("&top=52.97&bottom=51.63&left=3.67&right=5.85&querytype=locationtraffic&toffset=0&"),
+              std::string::npos)
+        << history[0].body;
+
+    // The history reached the intake, oldest batch first and 6 s apart; it
+    // was range-filtered around the user, not around (0, 0).
+    const std::vector<TrafficRecord> processed = gf_takeProcessedTrafficRecords();
+    ASSERT_FALSE(processed.empty());
+    std::set<std::int32_t> due;
+    for (const TrafficRecord& r : processed) due.insert(r.sample.duePass);
+    EXPECT_EQ(due, (std::set<std::int32_t>{0, 600, 1200, 1800, 2400}));
+    EXPECT_TRUE(g_collectFeedIds.load());
+
+    ASSERT_TRUE(eventually([] { return lf_pendingCount() > 0; }));
+    ASSERT_TRUE(eventually([this] { return service->forms("/v4/traffic").size() >= 3; }));
+    const auto live = service->forms("/v4/traffic").back();
+    EXPECT_EQ(live.field("buffercount"), "");
+    EXPECT_EQ(live.field("querytype"), "locationtraffic");
+    EXPECT_GT(g_trafficReader.liveCount.load(), 0);
+
+    EXPECT_TRUE(gf_stopRtReaders(20000));
+    EXPECT_FALSE(g_trafficReader.receiving.load());
+    EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
+}
+
+TEST_F(Readers, SlowDownKeepsPollingAndAReauthenticationStopsTheRunForARestart) {
+    startTraffic();
+    const std::int32_t rrl = g_trafficReader.rrl.load();
+    service->inject(StandInEndpoint::live, lf_status(406, "slow down"));
+    ASSERT_TRUE(eventually([this] { return logContains("curl traffic msg: slow down"); }));
+    EXPECT_EQ(g_trafficReader.rrl.load(), rrl);
+    service->inject(StandInEndpoint::live, lf_status(401));
+    ASSERT_TRUE(eventually([] { return g_trafficReader.stopped.load(); }));
+    EXPECT_TRUE(logContains("re-authentication to RT API is needed, restart TLVR_P3D"));
+    EXPECT_TRUE(logContains("The Traffic Reader has stopped with an error"));
+    EXPECT_TRUE(g_weatherReader.stop.load());
+    EXPECT_EQ(gf_exitReason(), ExitReason::readerError);
+    EXPECT_EQ(gf_restartDelaySeconds(), 15U);
+    EXPECT_EQ(g_mainWindowState.trafficLight.load(), g_lightOff);
+}
+
+TEST_F(Readers, ParameterFaultEndsWithSystemErrorAndBadRepliesDoNot) {
+    login();
+    Injection empty;
+    empty.body = "";
+    Injection malformed;
+    malformed.body = "{\"status\":";
+    service->inject(StandInEndpoint::live, empty);
+    service->inject(StandInEndpoint::live, malformed);
+    service->inject(StandInEndpoint::live, lf_status(400));
+    gf_startTrafficReader();
+    ASSERT_TRUE(eventually([] { return g_trafficReader.stopped.load(); }));
+    EXPECT_TRUE(logContains("traffic receive: empty content"));
+    EXPECT_TRUE(logContains("receive: "));
+    EXPECT_TRUE(logContains("Traffic RT API: parameter fault"));
+    EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
+}
+
+TEST_F(Readers, StopEndsAStalledPoll) {
+    startTraffic();
+    Injection stall;
+    stall.delayMs = -1;
+    service->inject(StandInEndpoint::live, stall);
+    const std::size_t before = service->forms("/v4/traffic").size();
+    ASSERT_TRUE(eventually([&] { return service->forms("/v4/traffic").size() > before; }));
+    EXPECT_TRUE(gf_stopRtReaders(5000)) << "a stalled transfer must not keep the reader";
+    EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
+}
+
+TEST_F(Readers, ParkedTrafficAroundTheParkAirport) {
+    useParkAirport(-11.0);
+    startTraffic();
+    ASSERT_TRUE(gf_requestParkedTraffic());
+    const auto forms = service->forms("/v4/traffic");
+    const auto parked = std::find_if(forms.begin(), forms.end(), [](const auto& f) { return f.field("querytype") == "parkedtraffic"; });
+    ASSERT_NE(parked, forms.end());
+    EXPECT_NE(parked->body.find("&top=52.36&bottom=52.26&left=4.68&right=4.85&querytype=parkedtraffic&toffset=0"),
+              std::string::npos);
+    // B738, A320 and B747 (as B744) are known types; E190 and A332 are not.
+    const std::vector<ParkedTrafficRecord>& records = g_trafficReader.parkedRecords;
+    ASSERT_EQ(records.size(), 3U);
+    EXPECT_EQ(records[0].stand, "D7");  // seen 10 minutes ago: the youngest
+    EXPECT_EQ(records[0].callsign, "KLM1391");
+    EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const auto& r) { return r.type == "B744"; }));
+
+    service->inject(StandInEndpoint::parked, lf_status(406));
+    EXPECT_TRUE(gf_requestParkedTraffic());
+    EXPECT_TRUE(g_trafficReader.parkedRecords.empty());
+    service->inject(StandInEndpoint::parked, lf_status(400));
+    EXPECT_THROW(gf_requestParkedTraffic(), std::runtime_error);
+    service->inject(StandInEndpoint::parked, lf_status(403));
+    EXPECT_THROW(gf_requestParkedTraffic(), std::runtime_error);
+    service->inject(StandInEndpoint::parked, lf_status(401));
+    EXPECT_FALSE(gf_requestParkedTraffic());
+    EXPECT_TRUE(logContains("RT Parkedtraffic: re-authentication to RT API is needed TLVR_P3D"));
+    EXPECT_TRUE(g_trafficReader.receiving.load()) << "no parked status ends the reader";
+}
+
+TEST_F(Readers, ALateParkedAnswerIsNotTakenForANewerRequest) {
+    useParkAirport(-11.0);
+    startTraffic();
+    Injection slow;
+    slow.delayMs = 1000;
+    service->inject(StandInEndpoint::parked, slow);
+    const std::uint64_t first = g_trafficReader.postParkedRequest(gf_parkedBoxAround(g_ehamLat, g_ehamLon));
+    ASSERT_TRUE(eventually([this] { return !service->forms().empty() && service->forms().back().field("querytype") == "parkedtraffic"; }));
+    // The planner gave up on the first request and asks again.
+    const std::uint64_t second = g_trafficReader.postParkedRequest(gf_parkedBoxAround(g_ehamLat + 1.0, g_ehamLon));
+    ASSERT_TRUE(eventually([] { return g_trafficReader.parkedStatus.load() != g_parkedPending; }));
+    std::int32_t status = -1;
+    std::vector<ParkedTrafficRecord> result;
+    EXPECT_FALSE(g_trafficReader.takeParkedResult(first, status, result));
+    ASSERT_TRUE(g_trafficReader.takeParkedResult(second, status, result));
+    EXPECT_EQ(status, g_parkedDone);
+    EXPECT_TRUE(result.empty()) << "the second box holds no parked aircraft";
+    std::size_t parkedForms = 0;
+    for (const auto& f : service->forms()) parkedForms += f.field("querytype") == "parkedtraffic" ? 1 : 0;
+    EXPECT_EQ(parkedForms, 2U);
+}
+
+TEST_F(Readers, WeatherKeepsTheLastValidQnh) {
+    tools::Scenario s = service->scenario();
+    s.qnh = 1005;
+    service->setScenario(s);
+    login();
+    gf_startWeatherReader();
+    ASSERT_TRUE(eventually([] { return g_qnh.load() == 1005; }));
+    EXPECT_EQ(g_mainWindowState.qnh.load(), 1005);
+    EXPECT_EQ(g_trafficReader.qnh.load(), 1005);
+    const auto weather = service->forms("/v4/weather");
+    ASSERT_FALSE(weather.empty());
+    EXPECT_EQ(weather[0].field("alt"), "0");
+    EXPECT_EQ(weather[0].field("airports"), "EHAM");
+    EXPECT_EQ(weather[0].field("querytype"), "locwx");
+
+    s.qnh = nullptr;
+    service->setScenario(s);
+    const std::size_t seen = service->forms("/v4/weather").size();
+    ASSERT_TRUE(eventually([&] { return service->forms("/v4/weather").size() >= seen + 2; }));
+    EXPECT_TRUE(logContains("No QNH found in data"));
+    EXPECT_EQ(g_qnh.load(), 1005) << "a reply without a QNH keeps the last valid one";
+
+    s.qnh = 1081;
+    service->setScenario(s);
+    ASSERT_TRUE(eventually([this] { return logContains("Strange QNH 366 found in"); }));
+    EXPECT_EQ(g_qnh.load(), 1005);
+    EXPECT_TRUE(g_weatherReader.weatherOk.load());
+
+    service->inject(StandInEndpoint::nearestMetar, lf_status(401));
+    ASSERT_TRUE(eventually([] { return g_weatherReader.stopped.load(); }));
+    EXPECT_TRUE(g_trafficReader.stop.load());
+    EXPECT_EQ(gf_exitReason(), ExitReason::readerError);
+    EXPECT_TRUE(logContains("The Weather Reader has stopped with an error"));
+}
+
+TEST_F(Readers, WeatherServerErrorsKeepTheReaderGoing) {
+    login();
+    service->inject(StandInEndpoint::weather, lf_status(500, "busy"));
+    gf_startWeatherReader();
+    ASSERT_TRUE(eventually([this] { return logContains("500 json weather busy"); }));
+    ASSERT_TRUE(eventually([] { return g_weatherReader.weatherOk.load(); }));
+    service->inject(StandInEndpoint::weather, lf_status(404));
+    ASSERT_TRUE(eventually([] { return g_weatherReader.stopped.load(); }));
+    EXPECT_TRUE(logContains("Weather RT API error: 404"));
+    EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
+}

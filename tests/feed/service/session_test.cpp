@@ -1,0 +1,204 @@
+// Login and logout against the stand-in service.
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "foundation/user_error.h"
+#include "service_fixture.h"
+
+using namespace zrb;
+using namespace zrb::test;
+using tools::Injection;
+using tools::StandInEndpoint;
+
+namespace {
+std::mutex g_sleepsMutex;
+std::vector<std::int64_t> g_sleeps;
+
+// Records every sleep of the feed and skips it.
+bool lf_recordSleep(std::int64_t ms) {
+    std::lock_guard lock(g_sleepsMutex);
+    g_sleeps.push_back(ms);
+    return false;
+}
+
+std::vector<std::int64_t> lf_takeSleeps() {
+    std::lock_guard lock(g_sleepsMutex);
+    std::vector<std::int64_t> taken;
+    taken.swap(g_sleeps);
+    return taken;
+}
+
+Injection lf_reply(nlohmann::json reply) {
+    Injection i;
+    i.json = std::move(reply);
+    return i;
+}
+}  // namespace
+
+class Session : public ServiceTest {
+protected:
+    void SetUp() override {
+        ServiceTest::SetUp();
+        gf_setFeedSleepHookForTest(&lf_recordSleep);
+        lf_takeSleeps();
+    }
+};
+
+TEST_F(Session, LoginSendsTheEncodedFormAndOpensTheSession) {
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", 200}, {"GUID", "abc"}, {"rrl", 1500}, {"wrrl", 2500}, {"server", "s1"}}));
+    login();
+    EXPECT_EQ(g_trafficReader.guid(), "abc");
+    EXPECT_EQ(g_weatherReader.guid(), "abc");
+    EXPECT_EQ(g_weatherReader.rrl.load(), 1500);
+    EXPECT_EQ(g_weatherReader.wrrl.load(), 2500);
+    EXPECT_EQ(lf_takeSleeps(), std::vector<std::int64_t>{2500});
+    EXPECT_TRUE(g_mainWindowState.session.load());
+    EXPECT_TRUE(logContains("Authenticated at RT server 's1'"));
+
+    const auto forms = service->forms("/v4/auth");
+    ASSERT_EQ(forms.size(), 1U);
+    EXPECT_EQ(forms[0].body, "license=key%26%3D%2B%25%201&software=TLVR_P3D_11.0.2");
+    EXPECT_EQ(forms[0].field("license"), "key&=+% 1");
+    EXPECT_EQ(forms[0].contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(forms[0].acceptEncoding, "deflate,gzip");
+}
+
+TEST_F(Session, ServiceWaitsAreClamped) {
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", 200}, {"GUID", "g"}, {"rrl", 0}, {"wrrl", 2000000000}}));
+    login();
+    EXPECT_EQ(g_weatherReader.rrl.load(), g_minWaitMs);
+    EXPECT_EQ(g_weatherReader.wrrl.load(), g_maxWaitMs);
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", 200}, {"GUID", "g"}, {"rrl", -5}, {"wrrl", "fast"}}));
+    gf_resetRtReaders();
+    login();
+    EXPECT_EQ(g_weatherReader.rrl.load(), g_minWaitMs);
+    EXPECT_EQ(g_weatherReader.wrrl.load(), g_defaultWaitMs);
+}
+
+TEST_F(Session, ServerErrorStopsWithoutRestart) {
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", 500}}));
+    try {
+        gf_authenticater();
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "No RT database connection");
+    }
+    EXPECT_TRUE(lf_takeSleeps().empty());
+    EXPECT_FALSE(g_trafficReader.hasSession());
+}
+
+TEST_F(Session, LicenseRefusalsBecomeUserErrors) {
+    for (const int status : {402, 404, 405}) {
+        service->inject(StandInEndpoint::auth, lf_reply({{"status", status}, {"message", "x"}}));
+        try {
+            gf_authenticater();
+            FAIL() << "no exception for " << status;
+        } catch (const UserErrorException& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(std::to_string(status) + ": ", 0), 0U) << e.what();
+        }
+        EXPECT_EQ(lf_takeSleeps(), std::vector<std::int64_t>{g_refusalReadMs});
+    }
+}
+
+TEST_F(Session, EveryOtherOutcomeIsAFailedLoginWithARestart) {
+    std::vector<Injection> failures;
+    for (const int status : {400, 401, 403, 406, 429}) failures.push_back(lf_reply({{"status", status}, {"GUID", "g"}}));
+    failures.push_back(lf_reply(nlohmann::json::object()));                               // no GUID
+    failures.push_back(lf_reply({{"status", 200}}));                                      // no GUID
+    failures.push_back(lf_reply({{"status", 200}, {"GUID", 17}}));                        // GUID not text
+    failures.push_back(lf_reply({{"status", "200"}, {"GUID", "g"}}));                     // status not a number
+    failures.push_back(lf_reply(nlohmann::json::array({1, 2})));                           // not an object
+    Injection empty;
+    empty.body = "";
+    failures.push_back(empty);
+    Injection malformed;
+    malformed.body = "{\"status\":200,";
+    failures.push_back(malformed);
+    for (const Injection& failure : failures) {
+        gf_resetStopState();
+        gf_resetRtReaders();
+        service->inject(StandInEndpoint::auth, failure);
+        EXPECT_NO_THROW(gf_authenticater());
+        EXPECT_FALSE(g_trafficReader.hasSession());
+        EXPECT_EQ(gf_exitReason(), ExitReason::readerError);
+        EXPECT_EQ(gf_restartDelaySeconds(), 15U);
+        EXPECT_FALSE(g_mainWindowState.session.load());
+    }
+    EXPECT_TRUE(logContains("The Authenticater has stopped with an error"));
+    EXPECT_TRUE(logContains("Authentication: empty response"));
+    EXPECT_TRUE(logContains("authenticate: "));
+
+    // A stop already under way keeps its reason.
+    gf_resetStopState();
+    gf_requestStop(ExitReason::newSettings, 2);
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", 400}}));
+    gf_authenticater();
+    EXPECT_EQ(gf_exitReason(), ExitReason::newSettings);
+    EXPECT_EQ(gf_restartDelaySeconds(), 2U);
+}
+
+TEST_F(Session, LoginWithoutStatusButWithGuidOpensTheSession) {
+    service->inject(StandInEndpoint::auth, lf_reply({{"GUID", "g2"}}));
+    login();
+    EXPECT_EQ(g_trafficReader.guid(), "g2");
+    EXPECT_TRUE(logContains("Authenticated at RT server '?'"));
+}
+
+TEST_F(Session, LogoutEndsTheSessionOnlyOn200) {
+    login();
+    const std::string guid = g_weatherReader.guid();
+    service->inject(StandInEndpoint::deauth, lf_reply({{"status", 500}}));
+    g_weatherReader.deauthenticate();
+    EXPECT_EQ(g_weatherReader.guid(), guid);
+    EXPECT_TRUE(g_mainWindowState.session.load());
+    EXPECT_TRUE(logContains("Deauthentication failed, status: 500"));
+    Injection malformed;
+    malformed.body = "not json";
+    service->inject(StandInEndpoint::deauth, malformed);
+    g_weatherReader.deauthenticate();
+    EXPECT_TRUE(logContains("Deauthentication: invalid JSON"));
+    g_weatherReader.deauthenticate();
+    EXPECT_EQ(g_weatherReader.guid(), "");
+    EXPECT_FALSE(g_mainWindowState.session.load());
+    EXPECT_TRUE(logContains("Logged out of RT server 'standin-1'"));
+    const auto forms = service->forms("/v4/deauth");
+    ASSERT_EQ(forms.size(), 3U);
+    EXPECT_EQ(forms[2].field("GUID"), guid);
+}
+
+TEST_F(Session, EveryRequestUsesANewConnection) {
+    login();
+    g_weatherReader.deauthenticate();
+    gf_resetRtReaders();
+    login();
+    const auto forms = service->forms();
+    ASSERT_EQ(forms.size(), 3U);
+    EXPECT_NE(forms[0].remotePort, forms[1].remotePort);
+    EXPECT_NE(forms[1].remotePort, forms[2].remotePort);
+}
+
+TEST_F(Session, OversizedReplyFailsTheTransfer) {
+    Injection huge;
+    huge.body = std::string(g_maxReplyBytes + 1024, ' ');
+    service->inject(StandInEndpoint::auth, huge);
+    gf_authenticater();
+    EXPECT_FALSE(g_trafficReader.hasSession());
+    EXPECT_TRUE(logContains("lf_callbackwriter: reply larger than"));
+    EXPECT_TRUE(logContains("Authentication failed"));
+}
+
+TEST_F(Session, ClosingTheProgramEndsAStalledLogin) {
+    Injection stall;
+    stall.delayMs = -1;
+    service->inject(StandInEndpoint::auth, stall);
+    std::thread closer([this] {
+        eventually([this] { return !service->forms("/v4/auth").empty(); });
+        g_stopProgram = true;
+    });
+    std::int32_t status = 0;
+    EXPECT_FALSE(g_weatherReader.authenticate(status));
+    closer.join();
+    EXPECT_TRUE(logContains("Authentication failed"));
+    g_stopProgram = false;
+}

@@ -1,0 +1,302 @@
+#include "service/service_standin.h"
+
+#include <chrono>
+#include <stdexcept>
+
+#include <fmt/format.h>
+#include <httplib.h>
+
+#include "download_site/download_site.h"
+
+namespace zrb::tools {
+
+namespace {
+constexpr const char* jsonType = "application/json";
+constexpr const char* serverName = "standin-1";
+constexpr int statusUnauthorised = 401;
+
+double lf_now() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+double lf_number(const ReceivedForm& form, const std::string& name, double def = 0.0) {
+    const std::string text = form.field(name);
+    if (text.empty()) return def;
+    try {
+        return std::stod(text);
+    } catch (const std::exception&) {
+        return def;
+    }
+}
+
+std::optional<StandInEndpoint> lf_endpointByName(const std::string& name) {
+    static const std::map<std::string, StandInEndpoint> names{
+        {"auth", StandInEndpoint::auth},       {"deauth", StandInEndpoint::deauth},
+        {"traffic", StandInEndpoint::live},    {"history", StandInEndpoint::history},
+        {"parked", StandInEndpoint::parked},   {"nearestmetar", StandInEndpoint::nearestMetar},
+        {"weather", StandInEndpoint::weather},
+    };
+    const auto it = names.find(name);
+    if (it == names.end()) return std::nullopt;
+    return it->second;
+}
+}  // namespace
+
+std::string ReceivedForm::field(const std::string& name) const {
+    const auto it = fields.find(name);
+    return it == fields.end() ? std::string{} : it->second;
+}
+
+ServiceStandIn::ServiceStandIn(const std::filesystem::path& certificateFolder, int port) : m_folder(certificateFolder) {
+    if (!gf_makeTestCertificate(m_folder)) throw std::runtime_error("the service stand-in cannot make its certificate");
+    m_server = std::make_unique<httplib::SSLServer>((m_folder / "cert.pem").string().c_str(), (m_folder / "key.pem").string().c_str());
+    if (!m_server->is_valid()) throw std::runtime_error("the service stand-in cannot use its certificate");
+    m_scenario = gf_amsterdamScenario(lf_now());
+    start(port);
+}
+
+ServiceStandIn::~ServiceStandIn() { stop(); }
+
+std::string ServiceStandIn::baseUrl() const { return fmt::format("https://localhost:{}", m_port); }
+
+std::string ServiceStandIn::caFile() const { return (m_folder / "cert.pem").string(); }
+
+void ServiceStandIn::start(int port) {
+    for (const char* path : {"/v4/auth", "/v4/deauth", "/v4/traffic", "/v4/nearestmetar", "/v4/weather"}) {
+        m_server->Post(path, [this, p = std::string(path)](const httplib::Request& req, httplib::Response& res) {
+            ReceivedForm form;
+            form.path = p;
+            form.body = req.body;
+            httplib::detail::parse_query_text(req.body, form.fields);
+            form.acceptEncoding = req.get_header_value("Accept-Encoding");
+            form.contentType = req.get_header_value("Content-Type");
+            form.remotePort = req.remote_port;
+            form.at = lf_now();
+            const Answer answer = handle(p, std::move(form));
+            res.status = answer.httpStatus;
+            res.set_content(answer.body, jsonType);
+        });
+    }
+    // Control of a running stand-in (the demo program): faults and the record.
+    m_server->Post("/control/inject", [this](const httplib::Request& req, httplib::Response& res) {
+        const nlohmann::json order = nlohmann::json::parse(req.body, nullptr, false);
+        const auto endpoint = order.is_object() ? lf_endpointByName(order.value("endpoint", "")) : std::nullopt;
+        if (!endpoint) {
+            res.status = 400;
+            res.set_content(R"({"error":"endpoint: auth, deauth, traffic, history, parked, nearestmetar or weather"})", jsonType);
+            return;
+        }
+        Injection injection;
+        if (order.contains("status")) injection.status = order.value("status", 200);
+        injection.message = order.value("message", "");
+        if (order.contains("body")) injection.body = order.value("body", "");
+        injection.delayMs = order.value("delay_ms", 0);
+        injection.times = order.value("times", 1);
+        inject(*endpoint, injection);
+        res.set_content(R"({"ok":true})", jsonType);
+    });
+    m_server->Get("/control/forms", [this](const httplib::Request&, httplib::Response& res) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const ReceivedForm& f : forms()) list.push_back({{"path", f.path}, {"body", f.body}, {"at", f.at}});
+        res.set_content(list.dump(), jsonType);
+    });
+    if (port == 0) {
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    } else {
+        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
+    }
+    if (m_port <= 0) throw std::runtime_error("the service stand-in cannot bind a port");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    while (!m_server->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void ServiceStandIn::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) return;
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_server->stop();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void ServiceStandIn::setScenario(Scenario scenario) {
+    std::lock_guard lock(m_mutex);
+    m_scenario = std::move(scenario);
+}
+
+Scenario ServiceStandIn::scenario() const {
+    std::lock_guard lock(m_mutex);
+    return m_scenario;
+}
+
+void ServiceStandIn::inject(StandInEndpoint endpoint, Injection injection) {
+    std::lock_guard lock(m_mutex);
+    m_injections[endpoint].push_back(std::move(injection));
+}
+
+void ServiceStandIn::clearInjections() {
+    std::lock_guard lock(m_mutex);
+    m_injections.clear();
+}
+
+void ServiceStandIn::releaseStalls() {
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_releaseCount;
+    }
+    m_wake.notify_all();
+}
+
+void ServiceStandIn::invalidateSessions() {
+    std::lock_guard lock(m_mutex);
+    m_sessions.clear();
+}
+
+void ServiceStandIn::addSession(const std::string& guid) {
+    std::lock_guard lock(m_mutex);
+    m_sessions.insert(guid);
+}
+
+std::vector<ReceivedForm> ServiceStandIn::forms() const {
+    std::lock_guard lock(m_mutex);
+    return m_forms;
+}
+
+std::vector<ReceivedForm> ServiceStandIn::forms(const std::string& path) const {
+    std::vector<ReceivedForm> selected;
+    std::lock_guard lock(m_mutex);
+    for (const ReceivedForm& f : m_forms) {
+        if (f.path == path) selected.push_back(f);
+    }
+    return selected;
+}
+
+void ServiceStandIn::clearForms() {
+    std::lock_guard lock(m_mutex);
+    m_forms.clear();
+}
+
+std::optional<Injection> ServiceStandIn::takeInjection(StandInEndpoint endpoint) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_injections.find(endpoint);
+    if (it == m_injections.end() || it->second.empty()) return std::nullopt;
+    Injection injection = it->second.front();
+    if (it->second.front().times > 0 && --it->second.front().times == 0) it->second.pop_front();
+    return injection;
+}
+
+bool ServiceStandIn::waitOrStop(int delayMs) {
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t release = m_releaseCount;
+    const auto done = [&] { return m_stopping || m_releaseCount != release; };
+    if (delayMs < 0) {
+        m_wake.wait(lock, done);
+    } else {
+        m_wake.wait_for(lock, std::chrono::milliseconds(delayMs), done);
+    }
+    return !m_stopping;
+}
+
+ServiceStandIn::Answer ServiceStandIn::handle(const std::string& path, ReceivedForm form) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_forms.push_back(form);
+    }
+    StandInEndpoint endpoint = StandInEndpoint::live;
+    if (path == "/v4/auth") {
+        endpoint = StandInEndpoint::auth;
+    } else if (path == "/v4/deauth") {
+        endpoint = StandInEndpoint::deauth;
+    } else if (path == "/v4/nearestmetar") {
+        endpoint = StandInEndpoint::nearestMetar;
+    } else if (path == "/v4/weather") {
+        endpoint = StandInEndpoint::weather;
+    } else if (form.field("querytype") == "parkedtraffic") {
+        endpoint = StandInEndpoint::parked;
+    } else if (!form.field("buffercount").empty()) {
+        endpoint = StandInEndpoint::history;
+    }
+    if (const std::optional<Injection> injection = takeInjection(endpoint)) {
+        if (injection->delayMs != 0 && !waitOrStop(injection->delayMs)) return Answer{503, ""};
+        Answer answer;
+        answer.httpStatus = injection->httpStatus;
+        if (injection->body) {
+            answer.body = *injection->body;
+            return answer;
+        }
+        if (injection->json) {
+            answer.body = injection->json->dump();
+            return answer;
+        }
+        if (injection->status) {
+            nlohmann::json reply{{"status", *injection->status}};
+            if (!injection->message.empty()) reply["message"] = injection->message;
+            answer.body = reply.dump();
+            return answer;
+        }
+    }
+    return answerFor(endpoint, form);
+}
+
+ServiceStandIn::Answer ServiceStandIn::answerFor(StandInEndpoint endpoint, const ReceivedForm& form) {
+    std::lock_guard lock(m_mutex);
+    const Scenario& s = m_scenario;
+    nlohmann::json reply;
+    if (endpoint == StandInEndpoint::auth) {
+        const std::string guid = fmt::format("5f3c{:08x}-standin-{:04d}", static_cast<unsigned>(m_port), m_nextSession++);
+        m_sessions.insert(guid);
+        reply = {{"status", 200}, {"GUID", guid}, {"rrl", s.rrl}, {"wrrl", s.wrrl}, {"server", serverName}};
+        return Answer{200, reply.dump()};
+    }
+    if (m_sessions.count(form.field("GUID")) == 0) {
+        reply = {{"status", statusUnauthorised}, {"message", "GUID not valid"}};
+        return Answer{200, reply.dump()};
+    }
+    const double t = lf_now() - lf_number(form, "toffset") * 60.0;
+    switch (endpoint) {
+        case StandInEndpoint::deauth:
+            m_sessions.erase(form.field("GUID"));
+            reply = {{"status", 200}, {"message", "Logged out of"}, {"server", serverName}};
+            break;
+        case StandInEndpoint::live:
+            reply = {{"status", 200}, {"rrl", s.rrl},
+                     {"data", gf_trafficData(s, lf_number(form, "top"), lf_number(form, "bottom"), lf_number(form, "left"),
+                                             lf_number(form, "right"), t)}};
+            break;
+        case StandInEndpoint::history: {
+            const int count = static_cast<int>(lf_number(form, "buffercount", 5));
+            const double spacing = lf_number(form, "buffertime", 6);
+            nlohmann::json data = nlohmann::json::object();
+            for (int i = 0; i < count && i < 10; ++i) {
+                data[fmt::format("buffer_{}", i)] = gf_trafficData(s, lf_number(form, "top"), lf_number(form, "bottom"),
+                                                                  lf_number(form, "left"), lf_number(form, "right"), t - spacing * i);
+            }
+            reply = {{"status", 200}, {"rrl", s.rrl}, {"data", data}};
+            break;
+        }
+        case StandInEndpoint::parked:
+            reply = {{"status", 200}, {"rrl", s.rrl},
+                     {"data", gf_parkedData(s, lf_number(form, "top"), lf_number(form, "bottom"), lf_number(form, "left"),
+                                            lf_number(form, "right"), t)}};
+            break;
+        case StandInEndpoint::nearestMetar: {
+            nlohmann::json data = nlohmann::json::array();
+            if (s.metarStation) data.push_back({{"ICAO", *s.metarStation}, {"Dist", 3.2}});
+            reply = {{"status", 200}, {"data", data}};
+            break;
+        }
+        case StandInEndpoint::weather: {
+            nlohmann::json data = {{"METAR", fmt::format("{} 061150Z 24012KT 9999 FEW030 08/04", form.field("airports"))}};
+            if (!s.qnh.is_null()) data["QNH"] = s.qnh;
+            reply = {{"status", 200}, {"wrrl", s.wrrl}, {"data", data}};
+            break;
+        }
+        case StandInEndpoint::auth:
+            break;
+    }
+    return Answer{200, reply.dump()};
+}
+
+}  // namespace zrb::tools
