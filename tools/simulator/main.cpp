@@ -1,0 +1,71 @@
+// tlv-simulator: the stand-in simulator as a program for the demo.
+//
+//   tlv-simulator [--port N] [--control-port N] [--cfg-dir DIR] [--frame-rate HZ] [--ipv6]
+//
+// Port 0 (the default) lets the system choose; the ports chosen are printed as
+// "SimConnect port: N" and "Control port: N". With --cfg-dir it writes a
+// SimConnect.cfg there that points a client at the SimConnect port. Runs until
+// SIGINT or SIGTERM.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "simulator/control_channel.h"
+#include "simulator/standin.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void lf_onSignal(int) { g_stop = 1; }
+
+int lf_usage() {
+    std::fprintf(stderr,
+                 "usage: tlv-simulator [--port N] [--control-port N] [--cfg-dir DIR] [--frame-rate HZ] [--ipv6]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    zrb::standin::StandinOptions options;
+    std::uint16_t controlPort = 0;
+    std::string cfgDir;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue) options.port = static_cast<std::uint16_t>(std::atoi(argv[++i]));
+        else if (arg == "--control-port" && hasValue) controlPort = static_cast<std::uint16_t>(std::atoi(argv[++i]));
+        else if (arg == "--cfg-dir" && hasValue) cfgDir = argv[++i];
+        else if (arg == "--frame-rate" && hasValue) options.frameRateHz = std::atof(argv[++i]);
+        else if (arg == "--ipv6") options.listenIPv6 = true;
+        else return lf_usage();
+    }
+    std::signal(SIGINT, lf_onSignal);
+    std::signal(SIGTERM, lf_onSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    zrb::standin::SimStandin standin(options);
+    if (!standin.start()) {
+        std::fprintf(stderr, "tlv-simulator: cannot listen on port %u: %s\n", options.port, std::strerror(errno));
+        return 1;
+    }
+    zrb::standin::ControlChannel control(standin);
+    if (!control.start(controlPort)) {
+        std::fprintf(stderr, "tlv-simulator: cannot listen on control port %u: %s\n", controlPort,
+                     std::strerror(errno));
+        return 1;
+    }
+    std::printf("SimConnect port: %u\n", standin.port());
+    if (options.listenIPv6) std::printf("SimConnect IPv6 port: %u\n", standin.portIPv6());
+    std::printf("Control port: %u\n", control.port());
+    if (!cfgDir.empty()) std::printf("Wrote %s\n", standin.writeSimConnectCfg(cfgDir).string().c_str());
+    std::fflush(stdout);
+
+    while (g_stop == 0) pause();
+    control.stop();
+    standin.stop();
+    return 0;
+}
