@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "foundation/strings.h"
+#include "foundation/text_file.h"  // gf_pathText
 #include "foundation/user_error.h"
 
 namespace zrb {
@@ -11,23 +13,13 @@ namespace {
 constexpr std::int32_t folderErrorCode = 5;           // UserErrorException: emptying a folder failed
 constexpr std::size_t expectedAirportFiles = 512;     // room reserved for the list
 constexpr std::size_t airportCodeLength = 4;          // characters of an ICAO code
-
-std::string lf_utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
+constexpr std::string_view xmlExtension = ".XML";     // compared upper-cased
 
 std::size_t lf_characterCount(std::string_view utf8) {
     std::size_t count = 0;
     for (const char c : utf8)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
-}
-
-bool lf_isXmlExtension(std::string extension) {
-    for (char& c : extension)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return extension == ".XML";
 }
 
 }  // namespace
@@ -59,8 +51,8 @@ std::vector<std::string> gf_findXmlFiles(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
         const std::filesystem::path& path = entry.path();
-        if (!lf_isXmlExtension(lf_utf8(path.extension()))) continue;
-        std::string stem = lf_utf8(path.stem());
+        if (!gf_equalsUppercased(xmlExtension, gf_pathText(path.extension()))) continue;
+        std::string stem = gf_pathText(path.stem());
         if (lf_characterCount(stem) == airportCodeLength) codes.push_back(std::move(stem));
     }
     return codes;

@@ -3,7 +3,6 @@
 #include <array>
 #include <atomic>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -20,6 +19,7 @@ constexpr std::size_t charsetProbeBytes = 1027;  // how much of a file the detec
 constexpr std::size_t minimumProbeBytes = 2;     // fewer bytes than this tell nothing
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view lineEnd = "\r\n";  // what Windows text mode writes for '\n'
+constexpr std::size_t readChunkBytes = 64 * 1024;  // a UTF-16 file is read whole, this much at a time
 
 constexpr std::array<std::string_view, 6> charsetNames = {
     "ANSI", "Unicode", "Unicode_big_endian", "UTF8_with_BOM", "UTF8_without_BOM", "none_found"};
@@ -86,15 +86,29 @@ std::u16string lf_decodeUtf16(std::string_view bytes, const std::filesystem::pat
     return text;
 }
 
+void lf_logReadError(const std::filesystem::path& path) { gf_logMarked("Cannot read file {}", gf_pathText(path)); }
+
+// The whole stream; false after a read error. istream::read turns a failing
+// read (an I/O error, or a folder opened as a file on Linux) into badbit, where
+// an istreambuf_iterator would let the library's exception escape.
+bool lf_readAll(std::istream& in, std::string& bytes) {
+    std::string chunk(readChunkBytes, '\0');  // on the heap: scan tasks run on small stacks
+    do {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    } while (in);
+    return !in.bad();
+}
+
 bool lf_readUtf16File(const std::filesystem::path& path, std::vector<std::string>& lines) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) {
         gf_logMarked("Cannot open file {}. Win32 error: {}", gf_pathText(path), platform::lastSystemError());
         return false;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        gf_logMarked("Cannot read file {}", gf_pathText(path));
+    std::string bytes;
+    if (!lf_readAll(in, bytes)) {
+        lf_logReadError(path);
         return false;
     }
     try {
@@ -121,6 +135,12 @@ bool lf_readNarrowFile(const std::filesystem::path& path, std::vector<std::strin
     const std::size_t first = lines.size();
     gf_readLines(in, lines);
     if (dropMark && lines.size() > first && lines[first].starts_with(utf8Mark)) lines[first].erase(0, utf8Mark.size());
+    // The lines before a read error stay, as after a failed UTF-16 conversion,
+    // but a file that was not read to its end is no success.
+    if (in.bad()) {
+        lf_logReadError(path);
+        return false;
+    }
     return true;
 }
 

@@ -48,11 +48,6 @@ private:
 
 std::string lf_attr(const pugi::xml_node& entry, const char* name) { return gf_getAttrString(entry, name); }
 
-// True when the text begins with 1, t, T, y or Y.
-bool lf_readBool(std::string_view text) {
-    return !text.empty() && std::string_view("1tTyY").find(text.front()) != std::string_view::npos;
-}
-
 // A decimal number in the C locale; anything that is not a finite number of 0
 // or more reads as 0.
 double lf_readMetres(std::string_view text) {
@@ -185,8 +180,9 @@ void lf_readRegistrations(const pugi::xml_document& doc) {
     g_dbaseRecords.clear();
     for (const auto node : doc.child("dbase").children("db")) {
         auto registration = lf_attr(node, "reg");
+        // pugixml's as_bool is the program's rule: true when the text begins with 1, t, T, y or Y.
         DbaseRecord record{lf_attr(node, "airl"), lf_attr(node, "type"), lf_attr(node, "opr"),
-                           lf_readBool(lf_attr(node, "cargo"))};
+                           node.attribute("cargo").as_bool()};
         if (!g_dbaseRecords.try_emplace(registration, std::move(record)).second)
             gf_logMarked("regcode {} already exists", registration);
     }

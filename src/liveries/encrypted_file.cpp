@@ -10,6 +10,7 @@
 
 #include "build_config.h"
 #include "foundation/log.h"
+#include "foundation/text_file.h"
 
 namespace zrb {
 
@@ -93,9 +94,9 @@ void lf_decryptStream(const DataFileKey& key, std::istream& in, std::ostream& ou
 
 void lf_decryptFile(const DataFileKey& key, const std::filesystem::path& in, const std::filesystem::path& out) {
     std::ifstream input(in, std::ios::binary);
-    if (!input) throw std::runtime_error("Could not open input file: " + in.string());
+    if (!input) throw std::runtime_error("Could not open input file: " + gf_pathText(in));
     std::ofstream output(out, std::ios::binary | std::ios::trunc);
-    if (!output) throw std::runtime_error("Could not open output file: " + out.string());
+    if (!output) throw std::runtime_error("Could not open output file: " + gf_pathText(out));
     lf_decryptStream(key, input, output);
     output.close();
     if (!output) throw std::runtime_error("Could not write the decrypted data");
@@ -116,7 +117,7 @@ void gf_removeFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return;
     if (!std::filesystem::remove(path, ec) && ec)
-        gf_logMarked("Warning: could not remove {}, errorcode: {}", path.string(), ec.message());
+        gf_logMarked("Warning: could not remove {}, errorcode: {}", gf_pathText(path), ec.message());
 }
 
 }  // namespace zrb

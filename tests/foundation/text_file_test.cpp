@@ -148,6 +148,24 @@ TEST_F(TextFiles, NarrowFilesLoseTheMarkAndTheCarriageReturns) {
     EXPECT_EQ(lines, (Lines{"abcdef"}));
 }
 
+TEST_F(TextFiles, AFileThatCannotBeReadIsNoSuccessAndThrowsNothing) {
+    // A folder opens as a file on Linux, and every read of it fails, as an I/O
+    // error would; on Windows it does not open at all.
+    const auto folder = m_folder / "aircraft.cfg";
+    std::filesystem::create_directory(folder);
+    for (const TextCharset charset : {TextCharset::ansi, TextCharset::unicode, TextCharset::unicodeBigEndian,
+                                      TextCharset::utf8WithBom, TextCharset::utf8WithoutBom}) {
+        Lines lines{"earlier"};
+        bool read = true;
+        EXPECT_NO_THROW(read = gf_readTextFileInCharset(charset, folder, lines)) << gf_charsetName(charset);
+        EXPECT_FALSE(read) << gf_charsetName(charset);
+        EXPECT_EQ(lines, (Lines{"earlier"})) << gf_charsetName(charset);
+    }
+    Lines lines;
+    EXPECT_FALSE(gf_readExtTextFileToStringVector(folder, lines));
+    EXPECT_FALSE(m_folder.logContains("gf_readExtTextFileToStringVector"));
+}
+
 TEST_F(TextFiles, AnUnknownCharsetIsRefused) {
     Lines lines;
     try {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data_file_writer.h"
+#include "foundation/text_file.h"
 #include "foundation/xml_file.h"
 #include "liveries/encrypted_file.h"
 #include "support/temp_folder.h"
@@ -111,6 +112,29 @@ TEST(EncryptedFile, RemoveFileIsQuietAboutMissingFiles) {
     gf_removeFile(folder / "there.xml");
     EXPECT_FALSE(fs::exists(folder / "there.xml"));
     EXPECT_EQ(folder.logLines().size(), before);
+}
+
+TEST(EncryptedFile, RemoveFileWarnsWhenThePathStays) {
+    LoggedFolder folder;
+    // A folder that is not empty cannot be removed, whoever runs the test.
+    writeFile(folder / "plain" / "inside.xml", "x");
+    gf_removeFile(folder / "plain");
+    EXPECT_TRUE(fs::exists(folder / "plain" / "inside.xml"));
+    const std::string warning = "===> Warning: could not remove " + gf_pathText(folder / "plain") + ", errorcode: ";
+    EXPECT_TRUE(folder.logContains(warning));
+}
+
+TEST(EncryptedFile, DataFileMakerReportsAFileItCouldNotWrite) {
+    LoggedFolder folder;
+    writeFile(folder / "plain.xml", "<aircrafts/>");
+    ASSERT_TRUE(tools::gf_makeDataFile(folder / "plain.xml", folder / "data.enc", testKey()));
+    std::istringstream in(readFile(folder / "data.enc"));
+    std::ostringstream out;
+    lf_decryptStream(testKey(), in, out);
+    EXPECT_EQ(out.str(), "<aircrafts/>");
+    // The bytes fit the stream's buffer: only closing the file shows that the disk is full.
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no full device here";
+    EXPECT_FALSE(tools::gf_makeDataFile(folder / "plain.xml", "/dev/full", testKey()));
 }
 
 }  // namespace

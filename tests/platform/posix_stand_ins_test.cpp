@@ -1,4 +1,4 @@
-// The Linux stand-ins for the AppData folder and the registry (registry.xml).
+// The Linux stand-ins for the AppData folder, the registry (registry.xml) and the window controls.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
 
@@ -137,6 +138,19 @@ TEST(PosixRegistryWithoutAppData, HasNoKeys) {
     EnvOverride home("HOME", nullptr);
     RegKey key;
     EXPECT_EQ(regOpenKey(RegRoot::localMachine, u"SOFTWARE", true, key), 2);
+}
+
+TEST(HeadlessControls, TextReadsBackAsTheWindowsCallGivesIt) {
+    EXPECT_EQ(controlText(noControl), std::nullopt);
+    const ControlHandle edit = createHeadlessControl();
+    // A reader gets at most 1023 units, as from GetWindowTextW's 1024-unit buffer.
+    const std::u16string longPath(2000, u'x');
+    setControlText(edit, longPath);
+    EXPECT_EQ(controlText(edit), longPath.substr(0, 1023));
+    setControlText(edit, u"EHAM");
+    EXPECT_EQ(controlText(edit), u"EHAM");
+    destroyHeadlessControl(edit);
+    EXPECT_EQ(controlText(edit), std::nullopt);
 }
 
 }  // namespace

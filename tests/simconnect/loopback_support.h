@@ -80,6 +80,8 @@ protected:
         gf_setSimConnectEnvironment(gf_defaultSimConnectEnvironment());
     }
     void openAndWaitForReply() {
+        // Forget an earlier connection's Open reply, so the wait is for this one's.
+        m_inbox.messages.clear();
         ASSERT_EQ(SimConnect_Open(&m_handle, "TLVR_P3D", nullptr, 0, nullptr, 0), hresult::ok);
         ASSERT_TRUE(pumpUntil(m_handle, m_inbox, [&] { return !m_inbox.withId(2).empty(); }));
     }

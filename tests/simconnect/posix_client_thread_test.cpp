@@ -36,9 +36,11 @@ TEST(ClientThreads, ConcurrentCallsArriveWholeWithDistinctSendIds) {
     std::atomic<bool> done{false};
     std::atomic<int> failures{0};
     test::Inbox inbox;
+    std::atomic<bool> sawFrame{false};
     std::thread dispatcher([&] {
         while (!done.load()) {
             if (SimConnect_CallDispatch(handle, test::Inbox::collect, &inbox) != hresult::ok) failures.fetch_add(1);
+            if (!sawFrame.load() && !inbox.withId(msgEventFrame).empty()) sawFrame.store(true);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
@@ -65,6 +67,8 @@ TEST(ClientThreads, ConcurrentCallsArriveWholeWithDistinctSendIds) {
     for (auto& c : callers) c.join();
     const std::uint64_t expected = setupPackets + kThreads * kCallsPerThread;
     EXPECT_TRUE(standin.waitFor([&] { return standin.clientPacketCount() == expected; }));
+    // On a fast machine the calls can all be through before the first Frame.
+    EXPECT_TRUE(standin.waitFor([&] { return sawFrame.load(); }));
     done.store(true);
     dispatcher.join();
     steering.join();

@@ -41,7 +41,9 @@ bool gf_makeDataFile(const std::filesystem::path& plainFile, const std::filesyst
     const std::string plain((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::ofstream out(dataFile, std::ios::binary | std::ios::trunc);
     out << gf_encryptDataText(plain, key);
-    return static_cast<bool>(out);
+    // A full disk shows only when the buffer is written out.
+    out.close();
+    return !out.fail();
 }
 
 }  // namespace zrb::tools

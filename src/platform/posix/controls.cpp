@@ -8,6 +8,8 @@ namespace zrb::platform {
 
 namespace {
 
+constexpr std::size_t maxControlTextUnits = 1023;  // UTF-16 units a read of a control's text gives at most
+
 // Owns g_controls and g_nextHandle.
 std::mutex g_controlsMutex;
 std::unordered_map<ControlHandle, ControlState> g_controls;
@@ -70,7 +72,8 @@ void enableControl(ControlHandle control, bool enable) {
 
 std::optional<std::u16string> controlText(ControlHandle control) {
     std::optional<std::u16string> text;
-    lf_withControl(control, [&](ControlState& s) { text = s.text; });
+    // As GetWindowTextW into the window's buffer, which keeps its last unit for the NUL.
+    lf_withControl(control, [&](ControlState& s) { text = s.text.substr(0, maxControlTextUnits); });
     return text;
 }
 
