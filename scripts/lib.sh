@@ -49,7 +49,15 @@ tlv_build() {
             return 1
         }
     fi
-    cmake --build "$dir" -j "$(tlv_jobs)" >"$dir.build.log" 2>&1 || {
+    # TLV_TARGET_FILTER (a regular expression) builds only the matching targets.
+    local targets=()
+    if [ -n "${TLV_TARGET_FILTER:-}" ]; then
+        mapfile -t targets < <(ninja -C "$dir" -t targets all | sed -n 's/^\([A-Za-z0-9_.-]*\): phony$/\1/p' |
+            grep -v '^cmake_object_order' | grep -E "$TLV_TARGET_FILTER")
+        [ ${#targets[@]} -gt 0 ] || { echo "no target matches $TLV_TARGET_FILTER"; return 1; }
+        targets=(--target "${targets[@]}")
+    fi
+    cmake --build "$dir" -j "$(tlv_jobs)" "${targets[@]}" >"$dir.build.log" 2>&1 || {
         grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150
         return 1
     }
@@ -105,4 +113,21 @@ tlv_wine_prefix_ready() {
 
 tlv_wineserver() {
     if [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64; else echo wineserver; fi
+}
+
+# Starts Xvfb on a free display of its own and exports DISPLAY; its process id
+# goes to TLV_XVFB_PID. Windows programs under Wine need a display to create
+# any window, the tests' windows included. tlv_start_xvfb LOGFILE
+tlv_start_xvfb() {
+    local log="$1" fd number
+    exec {fd}<> <(:)
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$log" 2>&1 &
+    TLV_XVFB_PID=$!
+    if ! read -r -t 30 -u "$fd" number; then
+        exec {fd}<&-
+        echo "Xvfb did not start (see $log)" >&2
+        return 1
+    fi
+    exec {fd}<&-
+    export DISPLAY=":$number"
 }
