@@ -26,6 +26,9 @@ function(tlv_add_tests prefix)
         set(exe ${prefix}_${stem})
         add_executable(${exe} ${src})
         target_link_libraries(${exe} PRIVATE ${ARG_LIBS} tlv_testsupport GTest::gmock GTest::gtest GTest::gtest_main)
+        if(WIN32)
+            target_link_libraries(${exe} PRIVATE tlv_win_resources)  # the exe's string and icon resources
+        endif()
         # Test files about threads also run under ThreadSanitizer (scripts/test --tsan).
         # The folder's label comes from the directory; gtest_discover_tests cannot
         # pass a list of labels, so a test gets at most the one label "threads".

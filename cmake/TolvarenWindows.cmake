@@ -1,17 +1,24 @@
 # The Windows program: its resources, the GUI subsystem and the window smoke test.
 
+# The program's resources (src/shell/res/tolvaren.rc: icon 100, string 101),
+# compiled once. Test programs on Windows link them too, so that code which
+# loads the window title or icon finds them there as in tolvaren.exe.
+if(WIN32)
+    set(_tlv_res ${CMAKE_SOURCE_DIR}/src/shell/res)
+    add_library(tlv_win_resources OBJECT ${_tlv_res}/tolvaren.rc)
+    # windres reports no dependencies of its own: rebuild when the icon changes.
+    set_source_files_properties(${_tlv_res}/tolvaren.rc PROPERTIES OBJECT_DEPENDS ${_tlv_res}/tolvaren.ico)
+    unset(_tlv_res)
+endif()
+
 # tlv_windows_program(target), in src/shell, on the program's executable. On
-# Linux it does nothing. On Windows it compiles src/shell/res/tolvaren.rc (icon
-# 100, string 101) into the exe and links it as a GUI program entered at
-# wWinMain (-mwindows -municode).
+# Linux it does nothing. On Windows it links the resources into the exe and
+# makes it a GUI program entered at wWinMain (-mwindows -municode).
 function(tlv_windows_program target)
     if(NOT WIN32)
         return()
     endif()
-    set(res ${CMAKE_SOURCE_DIR}/src/shell/res)
-    target_sources(${target} PRIVATE ${res}/tolvaren.rc)
-    # windres reports no dependencies of its own: rebuild when the icon changes.
-    set_source_files_properties(${res}/tolvaren.rc PROPERTIES OBJECT_DEPENDS ${res}/tolvaren.ico)
+    target_link_libraries(${target} PRIVATE tlv_win_resources)
     target_link_options(${target} PRIVATE -mwindows -municode)
 endfunction()
 

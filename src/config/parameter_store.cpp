@@ -11,6 +11,7 @@
 #include "foundation/log.h"
 #include "foundation/text_file.h"  // gf_pathText
 #include "foundation/xml_file.h"
+#include "platform/platform.h"
 #include "shell/common/run_control.h"
 
 namespace zrb {
@@ -77,7 +78,7 @@ bool lf_loadLocked(pugi::xml_document& doc, const fs::path& path) {
     }
     fs::path kept = path;
     kept += brokenFileSuffix;
-    fs::copy_file(path, kept, fs::copy_options::overwrite_existing, ec);
+    platform::copyFileReplacing(path, kept, ec);
     gf_logMarked("'{}' cannot be read ({}, at byte {}){}", gf_pathText(path), result.description(), result.offset,
                  ec ? std::string() : fmt::format(", kept as '{}'", gf_pathText(kept)));
     return false;

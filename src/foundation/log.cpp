@@ -9,6 +9,7 @@
 #include "foundation/program_id.h"
 #include "foundation/time.h"
 #include "foundation/version_data.h"
+#include "platform/platform.h"
 
 namespace zrb {
 
@@ -29,6 +30,12 @@ void lf_writeLine(std::string_view prefix, std::string_view text) {
     g_logStream.flush();
 }
 
+void lf_copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    platform::copyFileReplacing(from, to, ec);
+    if (ec) throw std::filesystem::filesystem_error("cannot copy file", from, to, ec);
+}
+
 }  // namespace
 
 void gf_rotateBackups(const std::filesystem::path& path) {
@@ -37,10 +44,8 @@ void gf_rotateBackups(const std::filesystem::path& path) {
     if (dot == std::string::npos) return;
     const std::filesystem::path first = text.substr(0, dot) + "0" + text.substr(dot);
     const std::filesystem::path second = text.substr(0, dot) + "00" + text.substr(dot);
-    if (std::filesystem::exists(first))
-        std::filesystem::copy_file(first, second, std::filesystem::copy_options::overwrite_existing);
-    if (std::filesystem::exists(path))
-        std::filesystem::copy_file(path, first, std::filesystem::copy_options::overwrite_existing);
+    if (std::filesystem::exists(first)) lf_copyReplacing(first, second);
+    if (std::filesystem::exists(path)) lf_copyReplacing(path, first);
 }
 
 void gf_openLog() {

@@ -9,14 +9,18 @@
 //   3. start the task on a detached thread;
 //   4. the task holds a WorkerDoneGuard, so gf_workerDone runs on every way
 //      out, exceptions included.
-// gf_startWorkerTask does all four for a callable and hands back its future.
+// gf_startWorkerTask does all four for a callable and hands back a WorkerResult.
 //
 // Shared data: the running-task count and the limit are atomics; the waiting
 // dispatcher sleeps on a condition variable under g_workerMutex, which owns no
 // data of its own (it only orders the wake-up after gf_workerDone).
 
+#include <condition_variable>
 #include <cstdint>
-#include <future>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -50,25 +54,80 @@ public:
     WorkerDoneGuard& operator=(const WorkerDoneGuard&) = delete;
 };
 
+// The outcome of a task started by gf_startWorkerTask: its value or its
+// exception, handed over under a mutex. (Not std::future: the MinGW runtime's
+// promise, built on call_once, is unreliable under Wine and hangs the scans.)
+template <typename Result>
+class WorkerResult {
+public:
+    // Waits until the task has ended; returns its value or rethrows its exception.
+    Result get() {
+        std::unique_lock lock(m_state->mutex);
+        m_state->ended.wait(lock, [this] { return m_state->done; });
+        if (m_state->error) std::rethrow_exception(m_state->error);
+        if constexpr (!std::is_void_v<Result>) return std::move(*m_state->value);
+    }
+
+private:
+    template <typename Task>
+    friend WorkerResult<std::invoke_result_t<std::decay_t<Task>>> gf_startWorkerTask(Task&& task);
+
+    struct Value {};  // stands in for the value of a void task
+    using Stored = std::conditional_t<std::is_void_v<Result>, Value, Result>;
+    struct State {
+        std::mutex mutex;  // owns done, value and error
+        std::condition_variable ended;
+        bool done = false;
+        std::optional<Stored> value;
+        std::exception_ptr error;
+    };
+
+    WorkerResult() : m_state(std::make_shared<State>()) {}
+
+    template <typename Task>
+    static void run(const std::shared_ptr<State>& state, Task& task) {
+        std::optional<Stored> value;
+        std::exception_ptr error;
+        try {
+            if constexpr (std::is_void_v<Result>) {
+                task();
+                value.emplace();
+            } else {
+                value.emplace(task());
+            }
+        } catch (...) {
+            error = std::current_exception();
+        }
+        {
+            std::lock_guard lock(state->mutex);
+            state->value = std::move(value);
+            state->error = error;
+            state->done = true;
+        }
+        state->ended.notify_all();
+    }
+
+    std::shared_ptr<State> m_state;
+};
+
 // Waits for a free worker, counts it and runs the task on a detached thread.
-// The task's result, or its exception, arrives through the future.
+// The task's result, or its exception, arrives through the WorkerResult.
 template <typename Task>
-std::future<std::invoke_result_t<std::decay_t<Task>>> gf_startWorkerTask(Task&& task) {
+WorkerResult<std::invoke_result_t<std::decay_t<Task>>> gf_startWorkerTask(Task&& task) {
     using Result = std::invoke_result_t<std::decay_t<Task>>;
-    std::packaged_task<Result()> packaged(std::forward<Task>(task));
-    auto future = packaged.get_future();
+    WorkerResult<Result> result;
     gf_waitForFreeWorker();
     gf_workerStarted();
     try {
-        std::thread([packaged = std::move(packaged)]() mutable {
+        std::thread([state = result.m_state, work = std::decay_t<Task>(std::forward<Task>(task))]() mutable {
             WorkerDoneGuard guard;
-            packaged();  // a throwing task leaves its exception in the future
+            WorkerResult<Result>::run(state, work);  // a throwing task leaves its exception in the result
         }).detach();
     } catch (...) {
         gf_workerDone();  // no thread was started, so nothing else gives the slot back
         throw;
     }
-    return future;
+    return result;
 }
 
 }  // namespace zrb

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "foundation/log.h"
+#include "platform/platform.h"
 #include "foundation/text_file.h"  // gf_pathText
 
 namespace zrb {
@@ -51,7 +52,7 @@ bool gf_writeXml(const pugi::xml_document& doc, const fs::path& path) {
         // (a virus scanner, an editor); the complete new content is still worth
         // copying over it rather than losing the change.
         ec.clear();
-        fs::copy_file(temp, path, fs::copy_options::overwrite_existing, ec);
+        platform::copyFileReplacing(temp, path, ec);
         std::error_code ignored;
         fs::remove(temp, ignored);
         if (ec) return false;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace zrb::platform {
 
@@ -37,6 +38,12 @@ std::uint32_t lastSystemError();
 // The user's roaming AppData folder (SHGetFolderPathW CSIDL_APPDATA). On Linux:
 // $XDG_CONFIG_HOME, else $HOME/.config. Empty when the system cannot tell.
 std::optional<std::filesystem::path> appDataFolder();
+
+// ---------------------------------------------------------------- files
+// Copies a file over another, replacing it (CopyFileW with bFailIfExists FALSE).
+// std::filesystem's overwrite_existing cannot be used: the MinGW runtime refuses
+// to replace an existing file. On failure ec holds the system's error.
+void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
 
 // ---------------------------------------------------------------- single instance
 // Creates the named mutex (Windows) or takes an exclusive lock file in the

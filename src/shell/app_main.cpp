@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include <curl/curl.h>
+
 #include "config/paths.h"
 #include "foundation/log.h"
 #include "platform/platform.h"
@@ -58,6 +60,10 @@ int gf_initInstanceAndRun() {
 
 int gf_programMain() {
     if (platform::acquireSingleInstance(g_singleInstanceName) == platform::errorAlreadyExists) return -1;
+    // Once, before any thread makes a transfer handle: libcurl's lazy global set-up
+    // is not safe against several threads on every version. No cleanup: detached
+    // reader threads may still hold handles when the process ends.
+    curl_global_init(CURL_GLOBAL_DEFAULT);
     try {
         gf_openLog();
     } catch (const std::exception& e) {

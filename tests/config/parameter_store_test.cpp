@@ -327,6 +327,7 @@ TEST_F(ParameterStore, FailedSavesAreReportedAsFailures) {
 }
 #endif
 
+#ifndef _WIN32  // the headless controls stand in for the window on Linux only
 TEST_F(ParameterStore, ValuesAreShownInTheirControlsAfterReading) {
     const platform::ControlHandle logBox = platform::createHeadlessControl();
     const platform::ControlHandle timeShift = platform::createHeadlessControl();
@@ -347,6 +348,7 @@ TEST_F(ParameterStore, ValuesAreShownInTheirControlsAfterReading) {
     EXPECT_FALSE(m_folder.logContains("GetDlgItem failed for ID 32859"));
     for (auto h : {logBox, timeShift, callsign}) platform::destroyHeadlessControl(h);
 }
+#endif
 
 TEST_F(ParameterStore, LoadedDocumentServesSingleReads) {
     pugi::xml_document doc;

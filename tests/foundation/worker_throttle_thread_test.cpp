@@ -2,7 +2,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <future>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -30,10 +31,15 @@ TEST(WorkerThrottle, LimitFallsBackToTheMachineAndNeverZero) {
 
 TEST(WorkerThrottle, DispatcherWaitsUntilOneOfFourTasksIsDone) {
     gf_initWorkerThrottle(4);
-    std::promise<void> release;
-    const std::shared_future<void> released = release.get_future().share();
-    std::vector<std::future<void>> tasks;
-    for (int i = 0; i < 4; ++i) tasks.push_back(gf_startWorkerTask([released] { released.wait(); }));
+    std::mutex releaseMutex;
+    std::condition_variable releaseSignal;
+    bool released = false;
+    std::vector<WorkerResult<void>> tasks;
+    for (int i = 0; i < 4; ++i)
+        tasks.push_back(gf_startWorkerTask([&] {
+            std::unique_lock lock(releaseMutex);
+            releaseSignal.wait(lock, [&] { return released; });
+        }));
     EXPECT_EQ(gf_runningWorkers(), 4);
 
     std::atomic<bool> passed{false};
@@ -45,7 +51,11 @@ TEST(WorkerThrottle, DispatcherWaitsUntilOneOfFourTasksIsDone) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(passed.load());
 
-    release.set_value();
+    {
+        std::lock_guard lock(releaseMutex);
+        released = true;
+    }
+    releaseSignal.notify_all();
     dispatcher.join();  // returns only once a task has given its slot back
     EXPECT_TRUE(passed.load());
     for (auto& task : tasks) task.get();
@@ -80,7 +90,7 @@ TEST(WorkerThrottle, NeverMoreTasksAtOnceThanTheLimit) {
     gf_initWorkerThrottle(limit);
     std::atomic<int> running{0};
     std::atomic<int> highest{0};
-    std::vector<std::future<int>> results;
+    std::vector<WorkerResult<int>> results;
     for (int i = 0; i < taskCount; ++i) {
         results.push_back(gf_startWorkerTask([&running, &highest, i] {
             const int now = ++running;

@@ -37,6 +37,11 @@ bool utcCalendar(std::time_t t, std::tm& out) {
     return gmtime_r(&t, &out) != nullptr;
 }
 
+void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
+    ec.clear();
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+}
+
 void beginHighTimerResolution() {}
 void endHighTimerResolution() {}
 

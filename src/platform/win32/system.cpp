@@ -24,8 +24,18 @@ std::optional<std::filesystem::path> appDataFolder() {
 }
 
 bool utcCalendar(std::time_t t, std::tm& out) {
+    // The documented range of _gmtime64_s, checked here: not every C runtime
+    // enforces it (Wine's accepts later years).
+    constexpr std::time_t lastSupported = 32535215999;  // 3000-12-31 23:59:59 UTC
+    if (t < 0 || t > lastSupported) return false;
     const __time64_t t64 = t;
     return _gmtime64_s(&out, &t64) == 0;
+}
+
+void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
+    ec.clear();
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
 }
 
 void beginHighTimerResolution() { timeBeginPeriod(timerResolutionMs); }

@@ -1,0 +1,28 @@
+// The AppData folder on the real system call: the user's roaming folder, the
+// parent of the program's data folder.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/platform.h"
+
+namespace {
+
+TEST(Win32AppData, IsTheUsersRoamingFolder) {
+    const auto folder = zrb::platform::appDataFolder();
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_TRUE(folder->is_absolute()) << folder->string();
+    EXPECT_TRUE(std::filesystem::is_directory(*folder)) << folder->string();
+
+    // The same folder under its newer name.
+    PWSTR known = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known), S_OK);
+    const std::filesystem::path expected(known);
+    CoTaskMemFree(known);
+    EXPECT_EQ(*folder, expected);
+}
+
+}  // namespace
