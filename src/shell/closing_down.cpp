@@ -90,6 +90,9 @@ bool lf_closeRun() {
     gf_logLine("Exiting: {}", gf_exitReasonName(reason));
     gf_setTrafficRunning(false);
     gf_requestSimClientStop();
+    // Before anything of the park airport is cleared: a new flight or the end of
+    // the link may have left the user standing on a stand worth remembering.
+    services.checkUserStandChanged();
     if (g_weatherReaderStarted || g_trafficReaderStarted || services.sessionExists()) lf_stopReaders();
     if (services.sessionExists()) services.deauthenticate();
     if (reason == ExitReason::systemError) lf_waitForUserClose();

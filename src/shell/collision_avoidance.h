@@ -2,7 +2,7 @@
 // Collision avoidance round the user's aircraft: the geometry of the rules,
 // and the once-a-second pass that removes at most one aircraft by them.
 
-#include "simlink/sim_link_seam.h"
+#include "simlink/sim_link.h"
 #include "traffic/manager_seam.h"
 
 namespace zrb {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "simlink/sim_link_seam.h"
+#include "simlink/sim_link.h"
 
 namespace zrb {
 

@@ -12,6 +12,7 @@
 #include "liveries/dbase.h"
 #include "liveries/livery_scan_seam.h"
 #include "shell/common/main_window_state.h"
+#include "shell/sim_detection.h"
 
 namespace zrb {
 
@@ -42,7 +43,9 @@ RunServices gf_realRunServices() {
     s.simInstalled = [](int version) { return version == 5 ? gf_p3dV5Installed() : gf_p3dV6Installed(); };
     s.simSetupPath = [](int version) { return gf_getP3DSetupPath(version); };
 
-    s.simClientThread = [](std::stop_token stop) { gf_simClientThread(std::move(stop)); };
+    s.simClientThread = [](std::stop_token stop) {
+        gf_simClientThread(std::move(stop), [] { return gf_getSimVersion(); });
+    };
     s.resetSimQueues = [](std::int32_t version) { gf_resetSimQueues(version); };
     s.requestUserAcOnGround = [] { return gf_requestUserAcOnGround(); };
     s.userAcPosition = [] { return gf_getUserAcPosition(); };
@@ -51,6 +54,7 @@ RunServices gf_realRunServices() {
     s.clearPositionBuffers = [] { gf_clearPositionBuffers(); };
     s.simUtcTime = [] { return gf_simUtcTime(); };
     s.resetSimLink = [](std::int32_t version) { gf_resetSimLink(version); };
+    s.checkUserStandChanged = [] { gf_checkUserStandChanged(); };
 
     s.authenticater = [] { gf_authenticater(); };
     s.startWeatherReader = [] { gf_startWeatherReader(); };

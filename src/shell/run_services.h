@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "airports/airport_services_seam.h"
-#include "simlink/sim_link_seam.h"
+#include "simlink/sim_link.h"
 #include "traffic/manager_seam.h"
 
 namespace zrb {
@@ -59,6 +59,9 @@ struct RunServices {
     std::function<void()> clearPositionBuffers;
     std::function<std::int64_t()> simUtcTime;
     std::function<void(std::int32_t)> resetSimLink;
+    // Worker thread, at closing down: the user's stand is saved for the park
+    // airport when it changed.
+    std::function<void()> checkUserStandChanged;
 
     // ---------------------------------------------------------- live-traffic feed
     std::function<void()> authenticater;

@@ -153,6 +153,7 @@ inline RunServices quietServices(Recorder& r) {
         g_userDataValid = false;
         g_secondTick = false;
     };
+    s.checkUserStandChanged = [] {};
     s.authenticater = note("authenticater");
     s.startWeatherReader = note("startWeatherReader");
     s.startTrafficReader = note("startTrafficReader");

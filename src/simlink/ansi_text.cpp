@@ -1,0 +1,61 @@
+#include "simlink/ansi_text.h"
+
+#include <array>
+#include <cstdint>
+
+namespace zrb {
+
+namespace {
+
+// Code points of 0x80..0x9F; the rest of the upper half is Latin-1.
+constexpr std::array<char32_t, 32> g_cp1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+constexpr unsigned char firstHighByte = 0x80;
+constexpr unsigned char firstLatin1Byte = 0xA0;
+
+void lf_appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::string gf_ansiToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < firstHighByte)
+            out.push_back(ch);
+        else if (b < firstLatin1Byte)
+            lf_appendUtf8(out, g_cp1252High[b - firstHighByte]);
+        else
+            lf_appendUtf8(out, b);
+    }
+    return out;
+}
+
+std::string gf_firstUtf8Chars(std::string_view text, std::size_t maxChars) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (continuation) continue;
+        if (chars == maxChars) return std::string(text.substr(0, i));
+        ++chars;
+    }
+    return std::string(text);
+}
+
+}  // namespace zrb

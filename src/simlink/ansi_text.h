@@ -1,0 +1,20 @@
+#pragma once
+// The simulator sends its texts (titles, names) in the 8-bit Windows code page
+// of a western system, Windows-1252. They are turned into UTF-8 once, on
+// arrival, so that cutting and showing them never splits a character.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zrb {
+
+// Windows-1252 to UTF-8; the five bytes the code page leaves undefined map to
+// the control characters of the same number, as the system's own conversion does.
+std::string gf_ansiToUtf8(std::string_view text);
+
+// The first maxChars characters of a UTF-8 text (a character is a lead byte
+// with its continuation bytes).
+std::string gf_firstUtf8Chars(std::string_view text, std::size_t maxChars);
+
+}  // namespace zrb

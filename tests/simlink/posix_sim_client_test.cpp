@@ -1,0 +1,207 @@
+// The SimClient thread against the stand-in: the set-up of every connection,
+// the simulator check, the user aircraft, and how the link ends.
+#include "platform/controls.h"
+#include "standin_fixture.h"
+
+namespace zrb::test {
+namespace {
+
+using namespace simconnect;
+
+class SimClient : public StandinTest {};
+
+// Opcodes of the set-up, in order: Open, 6 subscriptions, 33 definition
+// entries, 17 mappings, 16 group entries and the group priority.
+std::vector<std::uint32_t> lf_setupOpcodes() {
+    std::vector<std::uint32_t> opcodes{opOpen};
+    opcodes.insert(opcodes.end(), 6, opSubscribeToSystemEvent);
+    opcodes.insert(opcodes.end(), 33, opAddToDataDefinition);
+    opcodes.insert(opcodes.end(), 17, opMapClientEventToSimEvent);
+    opcodes.insert(opcodes.end(), 16, opAddClientEventToNotificationGroup);
+    opcodes.push_back(opSetNotificationGroupPriority);
+    return opcodes;
+}
+
+void lf_expectSetupOf(const standin::ConnectionInfo& c) {
+    EXPECT_EQ(c.subscriptions,
+              (std::vector<std::string>{"Sim", "ObjectAdded", "ObjectRemoved", "PositionChanged", "FlightLoaded", "Frame"}));
+    ASSERT_EQ(c.definitions.size(), 9U);
+    const auto& inRange = c.definitions.at(404);
+    ASSERT_EQ(inRange.size(), 4U);
+    EXPECT_EQ(inRange[3].name, "ATC ID");
+    EXPECT_EQ(inRange[3].units, "");
+    EXPECT_EQ(inRange[3].type, 6U);
+    const auto& user = c.definitions.at(403);
+    ASSERT_EQ(user.size(), 12U);
+    EXPECT_EQ(user[6].name, "Plane Alt Above Ground");
+    EXPECT_EQ(user[11].units, "Mask");
+    EXPECT_EQ(user[11].type, 2U);
+    const auto& position = c.definitions.at(402);
+    ASSERT_EQ(position.size(), 8U);
+    EXPECT_EQ(position[2].units, "radians");
+    EXPECT_EQ(position[6].units, "feet per second");
+    EXPECT_EQ(c.definitions.at(407)[0].type, 11U);
+    EXPECT_EQ(c.definitions.at(401)[2].name, "GENERAL ENG THROTTLE LEVER POSITION:2");
+    EXPECT_EQ(c.mappedEvents.size(), 17U);
+    EXPECT_EQ(c.mappedEvents.at(215), "FREEZE_LATITUDE_LONGITUDE_SET");
+    const std::vector<std::uint32_t> group{208, 207, 211, 209, 210, 213, 212, 214, 218, 219, 220, 222, 223, 215, 216, 217};
+    EXPECT_EQ(c.groups.at(GROUP_AI), group);  // ENGINE_AUTO_START (221) stays out
+    EXPECT_EQ(c.groupPriorities.at(GROUP_AI), 1U);
+}
+
+TEST_F(SimClient, EveryConnectionRegistersTheSameVocabularyInTheSameOrder) {
+    for (int run = 0; run < 2; ++run) {
+        m_standin->clearPacketLog();
+        connect();
+        ASSERT_TRUE(eventually([&] { return clientPackets().size() >= 74; }));
+        const auto packets = clientPackets();
+        EXPECT_EQ(clientOpcodes(), lf_setupOpcodes());
+        for (std::size_t i = 0; i < packets.size(); ++i) EXPECT_EQ(packets[i].sendId, i + 1);
+        const auto connections = m_standin->connections();
+        ASSERT_EQ(connections.size(), 1U);
+        EXPECT_EQ(connections[0].applicationName, "TLVR_P3D");
+        lf_expectSetupOf(connections[0]);
+        EXPECT_FALSE(g_simNotConnected);
+        stopClient();
+        EXPECT_TRUE(m_folder.logContains("SimConnect closed ok"));
+        EXPECT_TRUE(eventually([&] { return m_standin->connections().empty(); }));
+        EXPECT_FALSE(g_simRunning);
+        EXPECT_FALSE(g_mainWindowState.simConnected);
+        resetLink();
+    }
+}
+
+TEST_F(SimClient, TheUserAircraftArrivesAndItsSecondsPaceTheLoop) {
+    connect();
+    EXPECT_TRUE(m_folder.logContains("Waiting for Prepar3Dv5 ..."));
+    EXPECT_TRUE(m_folder.logContains("Lockheed Martin Prepar3D v5 (5.3.17.28160) connected"));
+    ASSERT_TRUE(gf_requestUserAcOnGround());
+    // The request reaches the stand-in in its own time: tick until it answers.
+    ASSERT_TRUE(eventually([&] {
+        m_standin->tickSecond();
+        return g_secondTick.exchange(false);
+    }));
+    EXPECT_FALSE(g_userDataValid);  // no position yet
+
+    ASSERT_TRUE(eventually([] { return gf_hasPosition(gf_getUserAcPosition().lat, 0.0); }));
+    const UserAcData user = gf_getUserAcPosition();
+    EXPECT_NEAR(user.lat, 47.4647, 1e-9);
+    EXPECT_NEAR(user.lon, 8.5492, 1e-9);
+    EXPECT_EQ(user.altitudeFt, 1416.0);
+    EXPECT_EQ(gf_simUtcTime(), gf_zuluToUnixSeconds(2024, 172, 12 * 3600));
+    EXPECT_EQ(g_userObjectId.load(), 1U);
+    EXPECT_NEAR(gf_feedUserPosition().lat, 47.4647, 1e-9);  // the feed reads the same record
+
+    m_standin->tickSecond();
+    ASSERT_TRUE(eventually([] { return g_userDataValid.load(); }));
+    EXPECT_TRUE(g_userOnGround);
+    EXPECT_TRUE(g_secondTick);
+
+    gf_requestUserAcTitleAndModel();
+    ASSERT_TRUE(eventually([] { return g_userSpanSet.load(); }));
+    EXPECT_EQ(gf_displayText(DisplayText::userAircraftTitle), "Stand-in User Aircraft");
+    EXPECT_TRUE(m_folder.logContains("SimConnect: User aircraft title: Stand-in User Aircraft"));
+    EXPECT_TRUE(m_folder.logContains("model raw: B738"));
+    EXPECT_FALSE(g_simConnectError);
+    EXPECT_FALSE(g_stopRun);
+}
+
+TEST_F(SimClient, AWrongSimulatorIsRefusedAndItsLinkLetGo) {
+    standin::SimIdentity identity;
+    identity.name = "Lockheed Martin\xAE Prepar3D\xAE v6";
+    identity.versionMajor = 6;
+    identity.versionMinor = 0;
+    identity.buildMajor = 21;
+    identity.buildMinor = 0;
+    m_standin->setIdentity(identity);
+    const platform::ControlHandle edit = platform::createHeadlessControl();
+    platform::enableControl(edit, false);
+    ALL_INSTALL_PATH.handle_ = edit;
+    startClient();
+    ASSERT_TRUE(eventually([&] { return ended(); }));
+    EXPECT_EQ(gf_messageLineView().error,
+              "78: wrong P3D version 'Lockheed Martin Prepar3D v6 (6.0.21.0)' connects ... ?)");
+    EXPECT_TRUE(platform::headlessControlState(edit).enabled);  // the user may correct the path
+    ALL_INSTALL_PATH.handle_ = platform::noControl;
+    platform::destroyHeadlessControl(edit);
+    EXPECT_TRUE(eventually([&] { return m_standin->connections().empty(); }));
+    EXPECT_FALSE(g_simRunning);
+    EXPECT_FALSE(g_stopRun);  // the user decides what follows
+
+    // The closed link is safe to use and reports no request error.
+    const auto before = m_standin->clientPacketCount();
+    (void)gf_getUserAcPosition();
+    gf_requestUserAcTitleAndModel();
+    gf_requestAircraftInRange(10000);
+    EXPECT_TRUE(gf_requestUserAcOnGround());
+    EXPECT_EQ(gf_setAiFlightPlan(100, "plan.pln"), hresult::fail);
+    EXPECT_FALSE(g_simConnectError);
+    EXPECT_FALSE(g_stopRun);
+    EXPECT_EQ(m_standin->clientPacketCount(), before);
+}
+
+TEST_F(SimClient, TheOtherSimulatorIsRefusedByName) {
+    standin::SimIdentity identity;
+    identity.name = "KittyHawk";
+    m_standin->setIdentity(identity);
+    startClient();
+    ASSERT_TRUE(eventually([&] { return ended(); }));
+    EXPECT_EQ(gf_messageLineView().error, "78: KittyHawk, (MSFS) not being P3D connects ... ?");
+}
+
+TEST_F(SimClient, AVersionMismatchEndsTheThread) {
+    connect();
+    m_standin->emitException(excVersionMismatch, 0, 3);
+    ASSERT_TRUE(eventually([&] { return ended(); }));
+    EXPECT_EQ(gf_messageLineView().error, "95: SimConnect Version Mismatch, dwIndex: 3");
+    EXPECT_FALSE(g_simRunning);
+    EXPECT_TRUE(eventually([&] { return m_standin->connections().empty(); }));
+}
+
+TEST_F(SimClient, AQuitOrABrokenLinkEndsTheRunAsSimWasClosed) {
+    connect();
+    m_standin->emitQuit();
+    ASSERT_TRUE(eventually([&] { return ended(); }));
+    EXPECT_FALSE(g_simRunning);
+    EXPECT_EQ(gf_exitReason(), ExitReason::simWasClosed);
+    EXPECT_TRUE(m_folder.logContains("Flight Simulator no longer connected"));
+    stopClient();
+
+    resetLink();
+    connect();
+    m_standin->dropClients(true);
+    ASSERT_TRUE(eventually([&] { return ended(); }));
+    EXPECT_EQ(gf_exitReason(), ExitReason::simWasClosed);
+    EXPECT_TRUE(m_folder.logContains("===> SimConnect link broken"));
+}
+
+TEST_F(SimClient, ALoadedFlightEndsTheRunAsNewFlight) {
+    connect();
+    m_standin->emitFlightLoaded("C:\\flights\\other.fxml");
+    ASSERT_TRUE(eventually([] { return g_stopRun.load(); }));
+    EXPECT_EQ(gf_exitReason(), ExitReason::newFlight);
+    EXPECT_EQ(gf_restartDelaySeconds(), 30U);
+    EXPECT_FALSE(ended());  // the thread waits for closing down to stop it
+}
+
+TEST_F(SimClient, BadInputFromTheSimulatorIsDroppedAndTheLinkGoesOn) {
+    connect();
+    // Whole messages whose contents are wrong: too short for their kind, data
+    // too short for their definition, an unknown kind, a reply out of turn.
+    m_standin->sendRaw(Msg(msgSimObjectData).u32(reqUserData).done());
+    m_standin->sendRaw(Msg(msgOpen).text("Prepar3D v5", 64).done());
+    m_standin->sendRaw(objectDataMsg(msgSimObjectDataByType, reqInRange, 100, defInRange, Bytes(20, 0)));
+    m_standin->sendRaw(Msg(99).u32(0).done());
+    m_standin->sendRaw(userDataMsg(UserData{}));
+    m_standin->sendRaw(exceptionMsg(excCreateObjectFailed, 12345, 1));
+    drain();
+    EXPECT_TRUE(m_folder.logContains("is malformed, dropped"));
+    EXPECT_TRUE(m_folder.logContains("with 20 data bytes dropped"));
+    EXPECT_TRUE(m_folder.logContains("! Unknown Dispatch dwID 99"));
+    EXPECT_NEAR(gf_userAcRecord().lat, 50.0, 1e-12);  // an unasked reply still tells the position
+    EXPECT_FALSE(ended());
+    EXPECT_FALSE(g_stopRun);
+}
+
+}  // namespace
+}  // namespace zrb::test
