@@ -1,11 +1,15 @@
 #include "feed/service_endpoint.h"
 
-#include <fstream>
+#include <filesystem>
 #include <mutex>
 #include <optional>
+#include <system_error>
+#include <vector>
 
 #include "build_config.h"
 #include "foundation/log.h"
+#include "foundation/strings.h"
+#include "foundation/text_file.h"
 
 namespace zrb {
 
@@ -13,13 +17,6 @@ namespace {
 std::mutex g_serviceEndpointMutex;  // owns the three values below
 ServiceEndpoint g_endpoint{build::serviceHost, build::serviceCaFile};
 std::optional<std::string> g_keyOverride;
-
-std::string lf_trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 }  // namespace
 
 ServiceEndpoint gf_serviceEndpoint() {
@@ -37,14 +34,17 @@ std::string gf_serviceKey() {
         std::lock_guard lock(g_serviceEndpointMutex);
         if (g_keyOverride) return *g_keyOverride;
     }
-    std::ifstream in(g_licenseFileName);
-    if (!in) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(g_licenseFileName, error)) {
         gf_logMarked("RT license key file {} not found", g_licenseFileName);
         return {};
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string key = lf_trim(line);
+    // The user writes this file with any editor: a byte-order mark (UTF-8 or
+    // UTF-16) must not end up in the key, or the service refuses it.
+    std::vector<std::string> lines;
+    gf_readExtTextFileToStringVector(g_licenseFileName, lines);
+    for (const std::string& line : lines) {
+        std::string key = gf_trim(line);
         if (!key.empty()) return key;
     }
     gf_logMarked("RT license key file {} is empty", g_licenseFileName);

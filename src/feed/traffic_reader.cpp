@@ -107,7 +107,12 @@ bool TrafficReader::buffer(std::int32_t& status) {
 bool TrafficReader::receive(std::int32_t& status) {
     if (!hasSession()) return false;
     if (!buffer(status)) {
-        if (stop.load()) return false;
+        // A stop that comes just after the history's own check must still end
+        // the reader as stopped, not as failed with the history's status.
+        if (stop.load()) {
+            status = g_statusStopped;
+            return false;
+        }
         gf_logMarked("buffer failed {}", status);
     }
     receiving = true;

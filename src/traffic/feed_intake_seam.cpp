@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "foundation/time.h"
 
@@ -25,7 +26,11 @@ std::atomic<std::int32_t> g_qnh{g_standardQnh};
 
 std::int32_t gf_duePass(std::int32_t passTick, int delaySeconds, double medianTime, double recordTime) {
     const double early = std::trunc(10.0 * (medianTime - recordTime));
-    return static_cast<std::int32_t>(static_cast<double>(passTick) + passesPerSecond * delaySeconds - 10.0 * early);
+    const double due = static_cast<double>(passTick) + passesPerSecond * delaySeconds - 10.0 * early;
+    // A time stamp far off the batch's (a missing one reads as 0) must not
+    // overflow the pass count: such a record is simply due at once or never.
+    return static_cast<std::int32_t>(std::clamp(due, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+                                                static_cast<double>(std::numeric_limits<std::int32_t>::max())));
 }
 
 void gf_scheduleTrafficRecords(std::vector<TrafficRecord>& batch, int delaySeconds) {

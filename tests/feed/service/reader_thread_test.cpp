@@ -1,6 +1,7 @@
 // The two reader threads against the stand-in service: history, polling,
 // parked-traffic requests, QNH, and every way a reader ends.
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "feed/parked_traffic.h"
@@ -67,6 +68,38 @@ TEST_F(Readers, HistoryFirstThenLivePollsIntoThePendingVector) {
     EXPECT_TRUE(gf_stopRtReaders(20000));
     EXPECT_FALSE(g_trafficReader.receiving.load());
     EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
+}
+
+TEST_F(Readers, HistoryBuffersOldestFirstAroundTheUserEvenWithAStaleReference) {
+    // One aircraft per buffer, "buffer_2" left out.
+    const auto buffer = [](const std::string& hex) {
+        nlohmann::json a = liveArray();
+        a[0] = hex;
+        return nlohmann::json{{hex, a}};
+    };
+    Injection history;
+    history.json = nlohmann::json{{"status", 200},
+                                  {"rrl", 250},
+                                  {"data",
+                                   {{"buffer_4", buffer("400004")},
+                                    {"buffer_3", buffer("400003")},
+                                    {"buffer_1", buffer("400001")},
+                                    {"buffer_0", buffer("400000")}}}};
+    service->inject(StandInEndpoint::history, history);
+    // The previous run's (or no) reference: the reader must filter around the user.
+    g_trafficReader.setReferencePosition(0.0, 0.0);
+    startTraffic();
+
+    std::map<std::uint32_t, std::int32_t> due;
+    for (const TrafficRecord& r : gf_takeProcessedTrafficRecords()) due[r.hexId] = r.sample.duePass;
+    EXPECT_EQ(due, (std::map<std::uint32_t, std::int32_t>{
+                       {0x400004, 0}, {0x400003, 600}, {0x400001, 1800}, {0x400000, 2400}}));
+
+    // A 200 poll without "rrl" puts the wait back to its default.
+    Injection noWait;
+    noWait.json = nlohmann::json{{"status", 200}, {"data", nlohmann::json::object()}};
+    service->inject(StandInEndpoint::live, noWait);
+    EXPECT_TRUE(eventually([] { return g_trafficReader.rrl.load() == g_defaultWaitMs; }));
 }
 
 TEST_F(Readers, SlowDownKeepsPollingAndAReauthenticationStopsTheRunForARestart) {
