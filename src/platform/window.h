@@ -15,6 +15,7 @@
 // own while calling in: on Windows a control operation from another thread
 // waits for the GUI thread.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -123,6 +124,10 @@ std::optional<bool> isTopmost();
 std::optional<Rect> windowRect();
 
 // ------------------------------------------------------------ for tests
+// At most this many invalidated rectangles are kept (the newest): the program
+// invalidates every second for as long as it runs, and nothing outside tests
+// takes them.
+inline constexpr std::size_t maxKeptInvalidations = 1024;
 // The rectangles invalidated so far, oldest first, and forgetting them.
 std::vector<Rect> takeInvalidations();
 // Drops the window, its controls and queued messages so that a test can create

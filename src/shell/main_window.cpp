@@ -144,6 +144,10 @@ void lf_resetCoordinate(IntParameter& coordinate, std::int32_t value) {
     gf_saveIntParameter(coordinate);
 }
 
+// A run could not be started (no worker thread): the close then ends the
+// program itself. GUI thread only.
+bool g_runNotStarted = false;
+
 // The body of a worker thread: one run. Nothing may escape a thread.
 void lf_workerThread() {
     try {
@@ -186,14 +190,23 @@ bool gf_createMainWindow(const std::u16string& title) {
 void lf_startRun() {
     try {
         std::thread(lf_workerThread).detach();
+        g_runNotStarted = false;
     } catch (const std::exception& e) {
-        // No run started: the user sees why, and can still close the window.
-        gf_showError(e.what());
-        gf_requestStop(ExitReason::systemError, 0);
+        lf_runNotStarted(e.what());
     }
 }
 
-void lf_closeWindow() { gf_userClosedWindow(); }
+void lf_runNotStarted(const std::string& why) {
+    gf_showError(why);
+    gf_requestStop(ExitReason::systemError, 0);
+    g_runNotStarted = true;
+}
+
+void lf_closeWindow() {
+    gf_userClosedWindow();
+    // Without a worker nobody else would post the end of the program.
+    if (g_runNotStarted) platform::postEndProgram();
+}
 
 void lf_endProgram() {
     const std::int32_t oldX = MAIN_WINDOW_X.value;

@@ -25,6 +25,9 @@ void lf_endProgram();
 void lf_closeWindow();
 // WM_APP + 1: starts a new run on a detached worker thread.
 void lf_startRun();
+// The worker thread could not be created: the reason in the error band, SYSTEM
+// ERROR, and the window's close ends the program at once.
+void lf_runNotStarted(const std::string& why);
 // WM_COMMAND of the push buttons; true when handled.
 bool lf_handleCommand(std::uint16_t id, std::uint16_t code);
 

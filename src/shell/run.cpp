@@ -21,16 +21,10 @@ namespace zrb {
 
 namespace {
 
-constexpr double noPositionDegrees = 0.0001;
-
 // Owns g_simClient. Held while a thread is stopped and joined, never while
 // anything else is locked.
 std::mutex g_simClientMutex;
 std::jthread g_simClient;
-
-bool lf_hasPosition(const UserAcData& user) {
-    return std::abs(user.lat) > noPositionDegrees || std::abs(user.lon) > noPositionDegrees;
-}
 
 // Two SimClient threads must never share the link: the old one is stopped
 // and joined before the new one starts.
@@ -109,13 +103,13 @@ bool lf_requestUserAircraft() {
         gf_logMarked("SimConnect request ac gnd/air fails");
         services.simConnectRequestError();
     }
-    while (!(g_userDataValid && lf_hasPosition(g_user))) {
+    while (!(g_userDataValid && gf_hasPosition(g_user.lat, g_user.lon))) {
         g_user = services.userAcPosition();
         gf_sleepMs(g_positionWait1StepMs);
         if (gf_stopUnderWay()) return false;
     }
     services.requestUserAcTitleAndModel();
-    while (!lf_hasPosition(g_user)) {
+    while (!gf_hasPosition(g_user.lat, g_user.lon)) {
         g_user = services.userAcPosition();
         gf_sleepMs(g_positionWait2StepMs);
         if (gf_stopUnderWay()) return false;

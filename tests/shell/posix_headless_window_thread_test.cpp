@@ -52,6 +52,14 @@ TEST_F(HeadlessWindow, ControlsKeepWhatTheWindowWouldShow) {
     platform::takeInvalidations();
     platform::invalidateRect(g_lowerBand);
     EXPECT_EQ(platform::takeInvalidations(), std::vector<platform::Rect>{g_lowerBand});
+
+    // A program that runs for days invalidates every second: only the newest are kept.
+    for (int i = 0; i < 10000; ++i) platform::invalidateRect({0, 0, i, 1});
+    const auto kept = platform::takeInvalidations();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_LE(kept.size(), platform::maxKeptInvalidations);
+    EXPECT_EQ(kept.back(), (platform::Rect{0, 0, 9999, 1}));
+    EXPECT_EQ(kept.front().right + static_cast<int>(kept.size()), 10000);  // the newest, in order
 }
 
 TEST_F(HeadlessWindow, MessagesFromAnyThreadAreServedInOrderOnTheLoopThread) {

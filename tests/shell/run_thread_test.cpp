@@ -8,6 +8,7 @@
 
 #include "config/parameters.h"
 #include "foundation/time.h"
+#include "shell/main_window.h"
 #include "shell_test_support.h"
 
 namespace zrb::test {
@@ -152,6 +153,38 @@ TEST_F(WholeRun, ACloseDuringTheAirportScanEndsTheStartUp) {
     EXPECT_TRUE(logged("Exiting: USER CLOSED SIM"));
     EXPECT_EQ(calls.count("readMyParkAirports"), 0);
     EXPECT_EQ(calls.count("simClient start"), 0);
+}
+
+TEST_F(WholeRun, ASettingChangedDuringTheStartUpStillRestarts) {
+    writeParameters("<parameter name=\"SCAN_AIRPORTS\" value=\"true\"/>\n");
+    // The user switches a scan on while the airports are scanned: a restart, not the end.
+    gf_runServices().scanAddonAirports = [this] {
+        calls.add("scanAddonAirports");
+        if (calls.count("scanAddonAirports") == 1) gf_requestStop(ExitReason::newSettings, 2);
+    };
+    start();
+    ASSERT_TRUE(waitForCall("simClient start"));
+    EXPECT_TRUE(logged("Exiting: NEW SETTINGS"));
+    EXPECT_TRUE(logged("Restarting after 2 seconds"));
+    EXPECT_EQ(calls.count("scanAddonAirports"), 2);
+    EXPECT_EQ(calls.count("readMyParkAirports"), 1);  // the first run stopped before it
+    close();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(logged("Exiting: USER CLOSED SIM"));
+}
+
+TEST_F(WholeRun, AUserAtZeroZeroWaitsUntilTheClose) {
+    g_simRunning = true;
+    g_userDataValid = true;  // the position double answers (0, 0)
+    start();
+    ASSERT_TRUE(waitForCall("requestUserAcOnGround"));
+    const std::int64_t from = clock.nowMs();
+    ASSERT_TRUE(eventually([&] { return clock.nowMs() - from > 120'000; }));  // two minutes of run time
+    EXPECT_EQ(calls.count("requestUserAcTitleAndModel"), 0);
+    EXPECT_EQ(calls.count("authenticater"), 0);
+    close();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(logged("Exiting: USER CLOSED SIM"));
 }
 
 TEST_F(WholeRun, AVisitInTheFutureHoldsNoLongerThanTwoSeconds) {
@@ -331,6 +364,29 @@ TEST_F(WholeRun, AnUncreatableDataFolderIsReportedAndTheProgramRuns) {
     EXPECT_TRUE(logged("Failed to create directory: "));
     close();
     EXPECT_EQ(finish(), 0);
+}
+
+using RunNotStarted = ShellTest;
+
+TEST_F(RunNotStarted, TheCloseStillEndsTheProgram) {
+    ASSERT_TRUE(platform::registerMainWindowClass(u"TLVR_P3D", gf_mainWindowHandlers()));
+    ASSERT_TRUE(gf_createMainWindow(u"TLVR_P3D"));
+    // What the window does when the worker thread cannot be created.
+    lf_runNotStarted("Resource temporarily unavailable");
+    EXPECT_EQ(gf_messageLineView().error, "Resource temporarily unavailable");
+    EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
+    std::atomic<bool> ended{false};
+    int code = -1;
+    std::thread gui([&] {
+        code = platform::runMessageLoop();
+        ended = true;
+    });
+    platform::postClose();
+    const bool endedByClose = eventually([&] { return ended.load(); }, 10s);
+    if (!endedByClose) platform::quitMessageLoop(-1);  // no worker would ever post the end
+    gui.join();
+    EXPECT_TRUE(endedByClose);
+    EXPECT_EQ(code, 0);
 }
 
 }  // namespace

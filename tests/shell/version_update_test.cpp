@@ -71,6 +71,15 @@ TEST_F(VersionUpdate, AnOlderVersionCarriesTheOldSettingsOver) {
     EXPECT_FALSE(std::filesystem::exists(m_folder / "install_new_version.exe"));
 }
 
+TEST_F(VersionUpdate, AnInstallerThatCannotBeRemovedIsOnlyLogged) {
+    writeParameters("<parameter name=\"PROGRAM_VERSION\" value=\"11.0.1\"/>\n");
+    writeFile(m_folder / "install_new_version.exe" / "inside", "a folder that is not empty");
+    gf_setupParameters();
+    EXPECT_TRUE(m_folder.logContains("Failed to remove install_new_version.exe: "));
+    EXPECT_EQ(stored("PROGRAM_VERSION"), "11.0.2");
+    EXPECT_EQ(stored("SCAN_AIRPORTS"), "true");  // the update went on
+}
+
 TEST_F(VersionUpdate, MappingsOfMaxLiveAndMaxPark) {
     writeParameters(
         "<parameter name=\"PROGRAM_VERSION\" value=\"10.9.9\"/>\n"

@@ -139,7 +139,10 @@ bool postEditEnter(std::uint16_t id) { return lf_post(EditEnter{id}); }
 
 void invalidateRect(const Rect& rect) {
     std::lock_guard lock(g_windowMutex);
-    if (g_window.exists) g_window.invalidations.push_back(rect);
+    if (!g_window.exists) return;
+    auto& kept = g_window.invalidations;
+    if (kept.size() >= maxKeptInvalidations) kept.erase(kept.begin(), kept.begin() + maxKeptInvalidations / 2);
+    kept.push_back(rect);
 }
 
 bool setTopmost(bool topmost) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace zrb::platform {
 
@@ -200,6 +201,8 @@ void invalidateRect(const Rect& rect) {
     if (window == nullptr) return;
     {
         std::lock_guard lock(g_invalidationMutex);
+        if (g_invalidations.size() >= maxKeptInvalidations)
+            g_invalidations.erase(g_invalidations.begin(), g_invalidations.begin() + maxKeptInvalidations / 2);
         g_invalidations.push_back(rect);
     }
     const RECT r{rect.left, rect.top, rect.right, rect.bottom};

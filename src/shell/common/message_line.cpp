@@ -56,11 +56,17 @@ void gf_clearError() {
 void gf_tickMessageClock() {
     bool expired = false;
     {
+        // Cleared under the same lock as the test: a message shown by another
+        // thread in between must not be taken for the old one.
         std::lock_guard lock(g_messageLineMutex);
         ++g_messageClock;
         expired = g_messageShownAt >= 1 && g_messageClock - g_messageShownAt >= g_messageLifetimeSeconds;
+        if (expired) {
+            g_message.clear();
+            g_messageShownAt = 0;
+        }
     }
-    if (expired) gf_clearMessage();
+    if (expired) gf_invalidateBand(g_messageBand);
 }
 
 void gf_resetMessageLine() {

@@ -65,7 +65,15 @@ void gf_userClosedWindow() {
     lf_stopProgramUnconditionally();
 }
 
-void gf_stopForUserClose() { lf_stopProgramUnconditionally(); }
+void gf_stopForUserClose() {
+    std::lock_guard lock(g_stopMutex);
+    if (g_exitReasonValue == ExitReason::notYetSet) g_exitReasonValue = ExitReason::userClosedSim;
+    // A restart asked for while the run was starting (a setting changed during
+    // a scan) still restarts: only the user's own close ends the program, and
+    // closing down quits whenever g_stopProgram is set.
+    if (!gf_isRestartReason(g_exitReasonValue)) g_stopProgram.store(true, std::memory_order_release);
+    g_stopRun.store(true, std::memory_order_release);
+}
 
 void gf_threadStoppedWithError(const std::string& threadName, bool restart) {
     gf_showMessage(fmt::format("The {} has stopped with an error", threadName), true);

@@ -65,7 +65,8 @@ bool gf_requestStop(ExitReason reason, std::uint32_t restartDelaySeconds = 0);
 void gf_userClosedWindow();
 
 // A stop found during start-up: both flags, and USER CLOSED SIM when no reason
-// is set yet.
+// is set yet; a restart reason already recorded keeps its restart (only
+// g_stopRun is set then).
 void gf_stopForUserClose();
 
 // A feed thread ended with an error: "The {} has stopped with an error" (shown
