@@ -8,7 +8,7 @@ export TLV_ROOT
 TLV_LINUX_PACKAGES=(
     g++ cmake ninja-build pkg-config make
     libcurl4-openssl-dev libsodium-dev libpugixml-dev nlohmann-json3-dev libmsgsl-dev libfmt-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev openssl ca-certificates
+    libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev openssl ca-certificates curl
 )
 
 # The libFuzzer runs need clang and its sanitizer runtimes on top.

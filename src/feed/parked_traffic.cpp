@@ -200,7 +200,9 @@ void TrafficReader::parkedtraffic() {
                                              lf_formValue(guid()), box.top, box.bottom, box.left, box.right, toffset.load());
         const CURLcode rc = lf_sendForm(FormPost{ptcurl_.get(), "ptcurl_", g_trafficPath, &body, &trafficReply, false, &stop, nullptr});
         if (rc != CURLE_OK) {
-            gf_logMarked("{} curl parkedtraffic code: {}", lf_nowText(), curl_easy_strerror(rc));
+            // A transfer cut short by a stop is no failure worth a warning.
+            if (rc != CURLE_ABORTED_BY_CALLBACK)
+                gf_logMarked("{} curl parkedtraffic code: {}", lf_nowText(), curl_easy_strerror(rc));
         } else if (trafficReply.empty()) {
             gf_logMarked("parkedtraffic: empty content");
         } else {

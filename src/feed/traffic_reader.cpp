@@ -65,7 +65,9 @@ bool TrafficReader::buffer(std::int32_t& status) {
                                              g_historyBufferCount, g_historyBufferSeconds);
         const CURLcode rc = lf_sendForm(FormPost{trcurl_.get(), "trcurl_", g_trafficPath, &body, &trafficReply, false, &stop, nullptr});
         if (rc != CURLE_OK) {
-            gf_logMarked("{} buffer traffic code: {}", lf_nowText(), curl_easy_strerror(rc));
+            // A transfer cut short by a stop is no failure worth a warning.
+            if (rc != CURLE_ABORTED_BY_CALLBACK)
+                gf_logMarked("{} buffer traffic code: {}", lf_nowText(), curl_easy_strerror(rc));
         } else if (trafficReply.empty()) {
             gf_logMarked("buffer traffic: empty content");
         } else {
@@ -127,7 +129,9 @@ bool TrafficReader::receive(std::int32_t& status) {
             const std::string body = lf_boxForm(guid(), query.liveBox, "locationtraffic", toffset.load());
             const CURLcode rc = lf_sendForm(FormPost{trcurl_.get(), "trcurl_", g_trafficPath, &body, &trafficReply, false, &stop, nullptr});
             if (rc != CURLE_OK) {
-                gf_logMarked("curl traffic code:{} = {}", static_cast<int>(rc), curl_easy_strerror(rc));
+                // A transfer cut short by a stop is no failure worth a warning.
+                if (rc != CURLE_ABORTED_BY_CALLBACK)
+                    gf_logMarked("curl traffic code:{} = {}", static_cast<int>(rc), curl_easy_strerror(rc));
                 waitInterval(rrl.load());
                 continue;
             }

@@ -118,7 +118,9 @@ bool WeatherReader::nearestmetar(std::int32_t& status) {
                                              user.lat, user.lon);
         const CURLcode rc = lf_sendForm(FormPost{nmcurl_.get(), "nmcurl_", g_nearestMetarPath, &body, &weatherReply, false, &stop, nullptr});
         if (rc != CURLE_OK) {
-            gf_logMarked("{} nearestmetar code: {}", lf_nowText(), curl_easy_strerror(rc));
+            // A transfer cut short by a stop is no failure worth a warning.
+            if (rc != CURLE_ABORTED_BY_CALLBACK)
+                gf_logMarked("{} nearestmetar code: {}", lf_nowText(), curl_easy_strerror(rc));
         } else if (weatherReply.empty()) {
             gf_logMarked("nearest metar: empty content");
         } else {
@@ -170,7 +172,9 @@ bool WeatherReader::weatherPass(std::int32_t& status) {
                                              lf_formValue(metarStation));
         const CURLcode rc = lf_sendForm(FormPost{wrcurl_.get(), "wrcurl_", g_weatherPath, &body, &weatherReply, false, &stop, nullptr});
         if (rc != CURLE_OK) {
-            gf_logMarked("{} weather code: {}", lf_nowText(), curl_easy_strerror(rc));
+            // A transfer cut short by a stop is no failure worth a warning.
+            if (rc != CURLE_ABORTED_BY_CALLBACK)
+                gf_logMarked("{} weather code: {}", lf_nowText(), curl_easy_strerror(rc));
             return true;
         }
         if (weatherReply.empty()) {

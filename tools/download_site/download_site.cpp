@@ -12,18 +12,18 @@ namespace {
 constexpr const char* loopback = "127.0.0.1";
 }
 
-DownloadSite::DownloadSite() : m_server(std::make_unique<httplib::Server>()) { start(); }
+DownloadSite::DownloadSite() : m_server(std::make_unique<httplib::Server>()) { start(0); }
 
-DownloadSite::DownloadSite(const std::filesystem::path& certificate, const std::filesystem::path& privateKey)
+DownloadSite::DownloadSite(const std::filesystem::path& certificate, const std::filesystem::path& privateKey, int port)
     : m_server(std::make_unique<httplib::SSLServer>(certificate.string().c_str(), privateKey.string().c_str())),
       m_https(true) {
     if (!m_server->is_valid()) throw std::runtime_error("the HTTPS stand-in cannot use its certificate");
-    start();
+    start(port);
 }
 
 DownloadSite::~DownloadSite() { stop(); }
 
-void DownloadSite::start() {
+void DownloadSite::start(int port) {
     m_server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         std::unique_lock lock(m_mutex);
         m_requests.push_back({request.path, request.get_header_value("User-Agent")});
@@ -41,7 +41,11 @@ void DownloadSite::start() {
         response.status = it->second.status;
         response.set_content(it->second.body, "application/octet-stream");
     });
-    m_port = m_server->bind_to_any_port(loopback);
+    if (port == 0) {
+        m_port = m_server->bind_to_any_port(loopback);
+    } else {
+        m_port = m_server->bind_to_port(loopback, port) ? port : -1;
+    }
     if (m_port <= 0) throw std::runtime_error("the download stand-in cannot bind a port");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
 }

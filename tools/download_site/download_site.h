@@ -30,9 +30,10 @@ public:
         std::string userAgent;
     };
 
-    // HTTPS when a certificate and its key are given, else HTTP.
+    // HTTPS when a certificate and its key are given, else HTTP. Port 0 lets
+    // the system choose; a port that cannot be bound throws.
     DownloadSite();
-    DownloadSite(const std::filesystem::path& certificate, const std::filesystem::path& privateKey);
+    DownloadSite(const std::filesystem::path& certificate, const std::filesystem::path& privateKey, int port = 0);
     ~DownloadSite();
     DownloadSite(const DownloadSite&) = delete;
     DownloadSite& operator=(const DownloadSite&) = delete;
@@ -60,7 +61,7 @@ private:
         std::string body;
     };
 
-    void start();
+    void start(int port);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
