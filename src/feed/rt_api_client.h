@@ -19,6 +19,8 @@
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
+#include "foundation/curl_handle.h"
+
 namespace zrb {
 
 // Waits between requests [ms]. The service sets them; values outside the
@@ -49,11 +51,6 @@ inline constexpr std::string_view g_deauthPath = "/v4/deauth";
 inline constexpr std::string_view g_trafficPath = "/v4/traffic";
 inline constexpr std::string_view g_nearestMetarPath = "/v4/nearestmetar";
 inline constexpr std::string_view g_weatherPath = "/v4/weather";
-
-struct CurlCleanup {
-    void operator()(CURL* handle) const noexcept { curl_easy_cleanup(handle); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
 // A new easy handle; throws std::runtime_error "<name> curl_easy_init() failed".
 CurlHandle lf_newCurlHandle(std::string_view name);

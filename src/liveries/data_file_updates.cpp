@@ -17,6 +17,7 @@
 #include "config/parameter_store.h"
 #include "config/parameters.h"
 #include "config/paths.h"
+#include "foundation/curl_handle.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
 #include "foundation/version_data.h"
@@ -38,10 +39,6 @@ struct DataFile {
     std::string_view fileName;  // name on the site
     const fs::path& localPath;
     StringParameter& setting;
-};
-
-struct CurlHandleDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
 std::optional<std::int32_t> lf_versionField(const nlohmann::json& member, const char* name) {
@@ -140,7 +137,7 @@ std::optional<nlohmann::json> lf_readVersions(const fs::path& path) {
 
 void gf_checkDataFileVersions() {
     try {
-        const std::unique_ptr<CURL, CurlHandleDeleter> handle(curl_easy_init());
+        const CurlHandle handle(curl_easy_init());
         const fs::path versionsPath(versionsFileName);
         if (!gf_curlDownload(handle.get(), gf_downloadSiteUrl() + std::string(versionsFileName), versionsPath,
                              false)) {

@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "build_config.h"
+#include "foundation/curl_handle.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
 
@@ -36,11 +37,6 @@ DownloadSite lf_site() {
     std::lock_guard lock(g_downloadSiteMutex);
     return g_downloadSite;
 }
-
-struct CurlHandleDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;
 
 std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void* userData) {
     auto& out = *static_cast<std::ofstream*>(userData);
