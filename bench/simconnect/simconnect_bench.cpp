@@ -1,7 +1,10 @@
 // One Frame's worth of position updates at 500 AI aircraft, built and sent by
 // the client to the stand-in over loopback, against a plain send() of the same
 // bytes on a socket of its own. The stand-in reads and decodes everything; the
-// time it needs to catch up after each frame is not counted.
+// time it needs to catch up after each frame is not counted. A third run puts
+// the client on a transport that takes every write at once without a system
+// call, which leaves the client's own share of a frame: building, locking and
+// queueing each packet.
 //
 //   simconnect_bench --benchmark_counters_tabular=true
 #include <arpa/inet.h>
@@ -14,6 +17,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "simconnect/environment.h"
@@ -151,8 +155,61 @@ void BM_PlainSendOf500Packets(benchmark::State& state) {
     ::close(fd);
 }
 
+// Takes every write at once; the one read armed at open completes only when
+// the stream is closed, as a cancelled read does.
+class NullStream final : public platform::ByteStream {
+public:
+    NullStream(platform::IoCompletion completion, void* context) : m_completion(completion), m_context(context) {}
+    platform::IoStart startRead(std::uint8_t*, std::uint32_t) override {
+        m_readArmed = true;
+        return platform::IoStart::pending;
+    }
+    platform::IoStart startWrite(const std::uint8_t*, std::uint32_t) override { return platform::IoStart::completed; }
+    void close() override {
+        if (!std::exchange(m_readArmed, false)) return;
+        m_completion(m_context, false, platform::ioStatusCancelled, 0);
+    }
+    bool isPipe() const override { return false; }
+
+private:
+    platform::IoCompletion m_completion;
+    void* m_context;
+    bool m_readArmed = false;
+};
+
+void BM_ClientFrameWithoutTransport(benchmark::State& state) {
+    SimConnectEnvironment environment;
+    environment.cfgFolder = [](platform::CfgFolder) { return std::optional<std::filesystem::path>(); };
+    environment.registryPort = [](bool, std::u16string&) { return false; };
+    environment.openStream = [](std::uint32_t, const std::u16string&, const std::u16string&, bool,
+                                platform::IoCompletion completion,
+                                void* context) -> std::unique_ptr<platform::ByteStream> {
+        return std::make_unique<NullStream>(completion, context);
+    };
+    environment.closeDelayBeforeDrain = std::chrono::milliseconds(0);
+    environment.closeDelayAfterRelease = std::chrono::milliseconds(0);
+    environment.transportWaitStep = std::chrono::milliseconds(0);
+    gf_setSimConnectEnvironment(environment);
+    SimConnectHandle handle = nullptr;
+    if (SimConnect_Open(&handle, "TLVR_P3D", nullptr, 0, nullptr, 0xFFFFFFFF) != hresult::ok) {
+        state.SkipWithError("cannot open the null transport");
+        return;
+    }
+    double block[8] = {47.0, 8.0, 0.0, 0.0, 1.0, 3000.0, 0.0, 250.0};
+    for (auto _ : state) {
+        for (int i = 0; i < kAircraftPerFrame; ++i) {
+            block[0] += 1e-6;
+            SimConnect_SetDataOnSimObject(handle, kDefinePosition, 100, 0, 0, kPositionBlockBytes, block);
+        }
+    }
+    state.counters["packets/frame"] = kAircraftPerFrame;
+    SimConnect_Close(handle);
+    gf_setSimConnectEnvironment(gf_defaultSimConnectEnvironment());
+}
+
 BENCHMARK(BM_ClientFrameOf500PositionUpdates)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainSendOf500Packets)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ClientFrameWithoutTransport)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -332,10 +332,16 @@ void lf_flushSendBuffer(SimConnectConnection* conn) { lf_flushPending(conn); }
 
 HRESULT lf_dispatchReceived(SimConnectConnection* conn, SimConnectDispatchProc callback, void* context) {
     for (;;) {
+        // Taken before the list is seen empty: a read queues its packets before
+        // it records the failure it ends with (a bad size, the peer gone), so
+        // the caller gets those packets before the code. Read only after the
+        // list ran empty, a failure recorded in between would end the link with
+        // the simulator's last messages undelivered.
+        const HRESULT failure = lf_recordedFailure(conn);
         PacketBuffer packet;
         {
             std::lock_guard lock(conn->receiveListMutex);
-            if (conn->receiveList.empty()) break;
+            if (conn->receiveList.empty()) return failure;
             packet = std::move(conn->receiveList.front());
             conn->receiveList.pop_front();
         }
@@ -343,7 +349,6 @@ HRESULT lf_dispatchReceived(SimConnectConnection* conn, SimConnectDispatchProc c
         if (packet.data.size() >= simconnect::kReceiveHeaderBytes)
             callback(packet.data.data(), static_cast<std::uint32_t>(packet.data.size()), context);
     }
-    return lf_recordedFailure(conn);
 }
 
 // ---------------------------------------------------------------- close

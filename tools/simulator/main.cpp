@@ -6,6 +6,8 @@
 // "SimConnect port: N" and "Control port: N". With --cfg-dir it writes a
 // SimConnect.cfg there that points a client at the SimConnect port. Runs until
 // SIGINT or SIGTERM.
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,10 +18,6 @@
 #include "simulator/standin.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_stop = 0;
-
-void lf_onSignal(int) { g_stop = 1; }
 
 int lf_usage() {
     std::fprintf(stderr,
@@ -43,8 +41,14 @@ int main(int argc, char** argv) {
         else if (arg == "--ipv6") options.listenIPv6 = true;
         else return lf_usage();
     }
-    std::signal(SIGINT, lf_onSignal);
-    std::signal(SIGTERM, lf_onSignal);
+    // The stop signals are blocked before any thread starts, so every thread
+    // inherits the mask and only sigwait below takes them: a signal that comes
+    // at any moment, even before the wait begins, is never lost.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     zrb::standin::SimStandin standin(options);
@@ -64,7 +68,8 @@ int main(int argc, char** argv) {
     if (!cfgDir.empty()) std::printf("Wrote %s\n", standin.writeSimConnectCfg(cfgDir).string().c_str());
     std::fflush(stdout);
 
-    while (g_stop == 0) pause();
+    int received = 0;
+    sigwait(&stopSignals, &received);
     control.stop();
     standin.stop();
     return 0;

@@ -112,6 +112,9 @@ void SimStandin::stop() {
         const char byte = 1;
         [[maybe_unused]] auto n = ::write(m_wakePipe[1], &byte, 1);
     }
+    // The ticker tests the flag and starts waiting under m_stateMutex: once the
+    // mutex was had here, it either sees the flag or is waiting for this call.
+    { std::lock_guard lock(m_stateMutex); }
     m_tickerWake.notify_all();
     if (m_acceptThread.joinable()) m_acceptThread.join();
     if (m_tickerThread.joinable()) m_tickerThread.join();
