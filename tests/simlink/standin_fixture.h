@@ -49,6 +49,10 @@ protected:
     void connect() {
         startClient();
         ASSERT_TRUE(eventually([] { return g_simRunning.load(); }));
+        // "Sim" can arrive before the stand-in has taken the later subscriptions;
+        // an event emitted before them would be dropped as unsubscribed.
+        constexpr std::uint64_t openAndSetUpPackets = 74;
+        ASSERT_TRUE(m_standin->waitFor([&] { return m_standin->clientPacketCount() >= openAndSetUpPackets; }));
     }
     bool ended() const { return m_ended.load(); }
 
