@@ -134,6 +134,8 @@ TEST_F(FrameFlush, LightsGoInTheirOrderAndTheUserIsNeverRemoved) {
     m_standin->emitFrame();
     ASSERT_TRUE(eventually([&] { return m_folder.logContains("===> SimConnect call to remove ac with objectid 2"); }));
     drain();
+    // The stand-in reads the client's packets on a thread of its own.
+    ASSERT_TRUE(eventually([&] { return m_standin->events().size() >= 7; }));
     const auto events = m_standin->events();
     ASSERT_EQ(events.size(), 7U);
     const std::vector<std::uint32_t> order{208, 207, 211, 209, 210, 213, 212};
@@ -155,8 +157,12 @@ TEST_F(FrameFlush, TextsTooLongForTheSimulatorFailOneAircraftNotTheRun) {
     ASSERT_TRUE(waitForNotice(SimNoticeKind::creationFailed, 0x100002));
     EXPECT_TRUE(waitForNotice(SimNoticeKind::creationFailed, 0x100001));
     EXPECT_TRUE(m_folder.logContains("! Simcon create refused, hexid:1048577"));
-    const auto opcodes = clientOpcodes();
-    EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), opAICreateNonATCAircraft), 1);
+    // The one creation that fits reaches the stand-in a moment after the notices.
+    const auto creations = [&] {
+        const auto opcodes = clientOpcodes();
+        return std::count(opcodes.begin(), opcodes.end(), opAICreateNonATCAircraft);
+    };
+    EXPECT_TRUE(eventually([&] { return creations() == 1; }));
     EXPECT_FALSE(g_simConnectError);
     EXPECT_FALSE(g_stopRun);
     // The link goes on sending.
