@@ -369,21 +369,31 @@ TEST_F(WholeRun, AnUncreatableDataFolderIsReportedAndTheProgramRuns) {
 using RunNotStarted = ShellTest;
 
 TEST_F(RunNotStarted, TheCloseStillEndsTheProgram) {
-    ASSERT_TRUE(platform::registerMainWindowClass(u"TLVR_P3D", gf_mainWindowHandlers()));
-    ASSERT_TRUE(gf_createMainWindow(u"TLVR_P3D"));
-    // What the window does when the worker thread cannot be created.
-    lf_runNotStarted("Resource temporarily unavailable");
-    EXPECT_EQ(gf_messageLineView().error, "Resource temporarily unavailable");
-    EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
+    // The window lives on the thread that runs its message loop, as on Windows
+    // (a window's messages reach only the thread that created it).
+    std::atomic<bool> ready{false};
     std::atomic<bool> ended{false};
     int code = -1;
     std::thread gui([&] {
+        if (!platform::registerMainWindowClass(u"TLVR_P3D", gf_mainWindowHandlers()) ||
+            !gf_createMainWindow(u"TLVR_P3D")) {
+            ended = true;
+            return;
+        }
+        // What the window does when the worker thread cannot be created.
+        lf_runNotStarted("Resource temporarily unavailable");
+        ready = true;
         code = platform::runMessageLoop();
         ended = true;
     });
+    ASSERT_TRUE(eventually([&] { return ready.load() || ended.load(); }, 10s));
+    ASSERT_TRUE(ready.load()) << "the window could not be created";
+    EXPECT_EQ(gf_messageLineView().error, "Resource temporarily unavailable");
+    EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
     platform::postClose();
     const bool endedByClose = eventually([&] { return ended.load(); }, 10s);
-    if (!endedByClose) platform::quitMessageLoop(-1);  // no worker would ever post the end
+    // No worker would ever post the end: without the mend the loop must be ended by hand.
+    if (!endedByClose) platform::postEndProgram();
     gui.join();
     EXPECT_TRUE(endedByClose);
     EXPECT_EQ(code, 0);
