@@ -33,10 +33,11 @@ tlv_ensure_packages() {
     fi
 }
 
+# TLV_JOBS caps the parallel jobs (builds and ctest) when the machine is shared.
 tlv_jobs() {
     local n
     n=$(nproc 2>/dev/null || echo 2)
-    echo "$n"
+    echo "${TLV_JOBS:-$n}"
 }
 
 # Configures (once) and builds a Linux build tree: tlv_build DIR [cmake args...]
