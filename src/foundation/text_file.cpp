@@ -39,8 +39,9 @@ std::string_view lf_safeCharsetName(TextCharset charset) {
     return code < charsetNames.size() ? charsetNames[code] : std::string_view("unknown");
 }
 
-// Every sequence complete and well formed; overlong forms and surrogates are not looked for.
-bool lf_isUtf8(std::string_view bytes) {
+}  // namespace
+
+bool gf_isUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
@@ -57,6 +58,8 @@ bool lf_isUtf8(std::string_view bytes) {
     }
     return true;
 }
+
+namespace {
 
 // Decodes the whole file as UTF-16: the mark, when present, chooses the byte
 // order and is consumed; without one the order is big-endian.
@@ -188,7 +191,7 @@ TextCharset gf_detectCharset(const std::filesystem::path& path) {
     if (bytes.starts_with(utf8Mark)) return TextCharset::utf8WithBom;
     if (bytes.starts_with("\xFF\xFE")) return TextCharset::unicode;
     if (bytes.starts_with("\xFE\xFF")) return TextCharset::unicodeBigEndian;
-    return lf_isUtf8(bytes) ? TextCharset::utf8WithoutBom : TextCharset::ansi;
+    return gf_isUtf8(bytes) ? TextCharset::utf8WithoutBom : TextCharset::ansi;
 }
 
 bool gf_readTextFileInCharset(TextCharset charset, const std::filesystem::path& path,

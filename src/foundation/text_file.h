@@ -34,6 +34,10 @@ enum class TextCharset : int {
 std::string_view gf_charsetName(int code);
 std::string_view gf_charsetName(TextCharset charset);
 
+// Whether every byte sequence is a complete, well-formed UTF-8 character
+// (overlong forms and surrogates are not looked for).
+bool gf_isUtf8(std::string_view bytes);
+
 // Looks at the first 1027 bytes at most. Logs "Cannot open file {} for character
 // encoding. Win32 error: {}" when the file cannot be opened.
 TextCharset gf_detectCharset(const std::filesystem::path& path);

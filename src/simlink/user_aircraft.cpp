@@ -13,7 +13,7 @@
 #include "shell/common/run_control.h"
 #include "simconnect/protocol.h"
 #include "simconnect/received.h"
-#include "simlink/ansi_text.h"
+#include "foundation/ansi_text.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
 #include "simlink/sim_state.h"

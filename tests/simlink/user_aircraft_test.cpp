@@ -3,7 +3,7 @@
 #include "foundation/user_error.h"
 #include "liveries/dbase.h"
 #include "shell/common/main_window_state.h"
-#include "simlink/ansi_text.h"
+#include "foundation/ansi_text.h"
 #include "simlink_test_support.h"
 #include "support/temp_folder.h"
 

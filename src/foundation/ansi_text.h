@@ -1,7 +1,8 @@
 #pragma once
 // The simulator sends its texts (titles, names) in the 8-bit Windows code page
-// of a western system, Windows-1252. They are turned into UTF-8 once, on
-// arrival, so that cutting and showing them never splits a character.
+// of a western system, Windows-1252, and scenery files hold their airport names
+// in it. They are turned into UTF-8 once, on arrival, so that cutting, showing
+// and writing them into XML never splits or mangles a character.
 
 #include <cstddef>
 #include <string>

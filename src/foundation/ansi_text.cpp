@@ -1,4 +1,4 @@
-#include "simlink/ansi_text.h"
+#include "foundation/ansi_text.h"
 
 #include <array>
 #include <cstdint>
