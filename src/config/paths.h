@@ -46,6 +46,7 @@ inline const Path g_airportsScanLogFile = g_outputInfoFolder / "AirportsScanLog.
 inline const Path g_noFltsimSectionFile = g_outputInfoFolder / "AircraftCfgWithNoFltsimSection.txt";
 inline const Path g_airlineModelConversionsFile = g_outputInfoFolder / "AirlineModelConversions.txt";
 inline const Path g_inlineRegcodesFile = g_outputErrorsFolder / "InlineRegcodes.txt";
+inline const Path g_offlineRegcodesFile = g_outputInfoFolder / "OfflineRegcodes.txt";
 inline const Path g_invalidAirlineCodesFile = g_outputErrorsFolder / "InvalidAirlineCodes.txt";
 inline const Path g_invalidAircraftCodesFile = g_outputErrorsFolder / "InvalidAircraftCodes.txt";
 inline const Path g_fixesFile = g_outputErrorsFolder / "Fixes.txt";
