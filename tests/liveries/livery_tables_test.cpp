@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "../config/settings_fixture.h"
+#include "config/paths.h"
+#include "data_file_writer.h"
+#include "foundation/text_file.h"
+#include "liveries/dbase.h"
+#include "liveries/livery_categories.h"
+#include "liveries/regcode_merge.h"
+#include "livery_fixture.h"
+#include "support/temp_folder.h"
+
+namespace zrb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const TitleList* titlesOf(const AirlineTypeTitleMap& table, const std::string& airline, const std::string& type) {
+    const auto types = table.find(airline);
+    if (types == table.end()) return nullptr;
+    const auto titles = types->second.find(type);
+    return titles == types->second.end() ? nullptr : &titles->second;
+}
+
+TEST(LiveryTables, SplitEachAirlineAndTypeIntoPaxAndCargoViewsOfOneStoredTitle) {
+    LoggedFolder folder;
+    buildLiveryTables({{"DLH", "B744", "DLH B744 pax"},
+                       {"DLH", "B744", "DLH B744 freighter", true},
+                       {"DLH", "A320", "DLH A320 one"},
+                       {"DLH", "A320", "DLH A320 two"},
+                       {"BAW", "A320", "BAW A320"},
+                       {"ABCD", "C172", "Long code"},
+                       {"AB", "C172", "Short code"}});
+
+    const TitleList* pax = titlesOf(g_airlineTypeTitles[g_paxTable], "DLH", "B744");
+    const TitleList* cargo = titlesOf(g_airlineTypeTitles[g_cargoTable], "DLH", "B744");
+    ASSERT_TRUE(pax && cargo);
+    EXPECT_EQ(*pax, TitleList{"DLH B744 pax"});
+    EXPECT_EQ(*cargo, TitleList{"DLH B744 freighter"});
+    EXPECT_EQ(titlesOf(g_airlineTypeTitles[g_cargoTable], "DLH", "A320"), nullptr);
+    EXPECT_FALSE(g_airlineTypeTitles[g_cargoTable].contains("BAW"));
+    const TitleList* a320 = titlesOf(g_airlineTypeTitles[g_paxTable], "DLH", "A320");
+    ASSERT_TRUE(a320);
+    EXPECT_EQ(*a320, (TitleList{"DLH A320 one", "DLH A320 two"}));
+    EXPECT_EQ(a320->capacity(), a320->size());
+
+    // Every table holds views of the one stored text.
+    const std::string_view stored = lf_findIndexedTitle("DLH B744 pax");
+    EXPECT_EQ(stored.data(), pax->front().data());
+    EXPECT_EQ(g_typeTitles[g_paxTable].at("B744").front().data(), stored.data());
+    EXPECT_EQ(g_typeTitles[g_cargoTable].at("B744"), TitleList{"DLH B744 freighter"});
+    EXPECT_EQ(g_typeTitles[g_paxTable].at("A320").size(), 3u);
+    EXPECT_TRUE(lf_findIndexedTitle("not installed").empty());
+    EXPECT_TRUE(lf_findIndexedTitle("").empty());
+
+    EXPECT_TRUE(gf_airlineHasModel("DLH", "A320"));
+    EXPECT_FALSE(gf_airlineHasModel("BAW", "B744"));
+    std::vector<std::string> airlines = gf_getLiveryAirlines();
+    std::ranges::sort(airlines);
+    EXPECT_EQ(airlines, (std::vector<std::string>{"AB", "ABC", "BAW", "DLH"}));
+
+    EXPECT_EQ(gf_pluralSuffix(0), "s");
+    EXPECT_EQ(gf_pluralSuffix(1), "");
+    EXPECT_EQ(gf_pluralSuffix(2), "s");
+    resetLiveryTables();
+}
+
+TEST(LiveryTables, TitleViewsOutliveARebuildWithoutThem) {
+    LoggedFolder folder;
+    buildLiveryTables({{"DLH", "A320", std::string(200, 'x')}, {"DLH", "A320", "short"}});
+    const std::string_view longTitle = g_typeTitles[g_paxTable].at("A320").front();
+    const std::string_view shortTitle = lf_findIndexedTitle("short");
+    buildLiveryTables({{"BAW", "B738", "other"}});
+    // The old titles are no longer installed, but a record that holds one still
+    // reads its text.
+    EXPECT_TRUE(lf_findIndexedTitle("short").empty());
+    EXPECT_EQ(longTitle, std::string(200, 'x'));
+    EXPECT_EQ(shortTitle, "short");
+    // A title installed again is the same stored text.
+    buildLiveryTables({{"KLM", "B738", "short"}});
+    EXPECT_EQ(lf_findIndexedTitle("short").data(), shortTitle.data());
+    resetLiveryTables();
+}
+
+TEST(Regcodes, InlineCodesKeepTheFirstTitleAndReportClashes) {
+    LoggedFolder folder;
+    buildLiveryTables({{"DLH", "A320", "First"}, {"DLH", "A320", "Second"}, {"DLH", "A320", "Third"}});
+    lf_processInlineRegcodes({{"D-AIAA", "First"}, {"D-AIAA", "Second"}, {"D-AIAA", "First"}, {"", "Third"}});
+    EXPECT_EQ(g_regcodeMap.size(), 1u);
+    EXPECT_EQ(g_regcodeMap.at("D-AIAA"), "First");
+    EXPECT_EQ(readLines(g_inlineRegcodesFile), std::vector<std::string>{"D-AIAA 'Second' => already in use by 'First'"});
+    EXPECT_TRUE(folder.logContains("1 in-line regcode clashes, see '"));
+    resetLiveryTables();
+}
+
+TEST(Regcodes, UserFilesOverrideTheShippedFileAndReserveSpecialTitles) {
+    LoggedFolder folder;
+    buildLiveryTables({{"DLH", "A320", "Shipped"}, {"DLH", "A320", "Mine"}, {"DLH", "A320", "Reserved"}});
+    g_regcodeMap.emplace("D-INLN", lf_findIndexedTitle("Shipped"));
+    writeEncryptedFile(g_regcodesEncFile,
+                       "<AIG-regcodes>"
+                       "<livery title=\"Shipped\" reg=\"D-AAAA,D-AAAB,D-INLN\"/>"
+                       "<livery title=\"Not installed\" reg=\"D-ZZZZ\" special=\"true\"/>"
+                       "</AIG-regcodes>");
+    writeFile(g_myRegcodesFolder / "mine.txt", "Mine;D-AAAA,D-AAAC\nReserved;D-RSVD\nBad;AB\n");
+    lf_processOfflineRegcodes();
+
+    EXPECT_EQ(g_regcodeMap.at("D-AAAA"), "Mine");
+    EXPECT_EQ(g_regcodeMap.at("D-AAAB"), "Shipped");
+    EXPECT_EQ(g_regcodeMap.at("D-RSVD"), "Reserved");
+    EXPECT_FALSE(g_regcodeMap.contains("D-ZZZZ"));
+    EXPECT_EQ(g_regcodeMap.at("D-AAAB").data(), lf_findIndexedTitle("Shipped").data());
+    EXPECT_EQ(g_specialTitles, TitleList{"Reserved"});
+    EXPECT_TRUE(gf_isSpecialTitle("Reserved"));
+    EXPECT_FALSE(gf_isSpecialTitle("Mine"));
+
+    const std::string folderText = gf_pathText(g_myRegcodesFolder);
+    EXPECT_EQ(readLines(g_offlineRegcodesFile),
+              (std::vector<std::string>{
+                  "Processing file " + gf_pathText(g_regcodesXmlFile),
+                  "2 new regcodes added",
+                  "Processing files in " + folderText,
+                  "There were errors processing the regcode files in folder '" + folderText + "', see Log.txt",
+                  "   regcode D-AAAA for 'Mine', instead of the same for 'Shipped'",
+                  "2 new regcodes added, 1 regcode replaced, 1 regcode defined as special",
+              }));
+    EXPECT_TRUE(folder.logContains("Offline regcode files processed, results can be found in '"));
+    EXPECT_TRUE(folder.logContains("1 special liveries"));
+    EXPECT_FALSE(fs::exists(g_regcodesXmlFile));
+    resetLiveryTables();
+}
+
+TEST(Regcodes, AShippedFileThatDoesNotDecryptLeavesTheUsersCodes) {
+    LoggedFolder folder;
+    buildLiveryTables({{"DLH", "A320", "Mine"}});
+    writeEncryptedFile(g_regcodesEncFile, "<AIG-regcodes/>", testKey());
+    writeFile(g_myRegcodesFolder / "mine.TXT", "Mine;D-AAAA\n");
+    lf_processOfflineRegcodes();
+    EXPECT_EQ(g_regcodeMap.at("D-AAAA"), "Mine");
+    EXPECT_EQ(readLines(g_offlineRegcodesFile).back(), "1 new regcode added, 1 regcode defined as special");
+
+    // Nothing to report: no report file, not even an old one.
+    resetLiveryTables();
+    fs::remove_all(g_myRegcodesFolder);
+    fs::remove(g_regcodesEncFile);
+    lf_processOfflineRegcodes();
+    EXPECT_FALSE(fs::exists(g_offlineRegcodesFile));
+}
+
+class CategoryReport : public SettingsTest {
+protected:
+    CategoryReport() { gf_readDbaseXml(testDataPath("dbase_sample.xml")); }
+    ~CategoryReport() override {
+        resetLiveryTables();
+        gf_clearDbase();
+        for (BoolCheckParameter* box : {&LIGHT_AIRCRAFT, &HELICOPTERS, &HIGH_PERF_AIRCRAFT}) {
+            platform::destroyHeadlessControl(box->handle_);
+            box->handle_ = platform::noControl;
+        }
+    }
+
+    void giveBoxes() {
+        for (BoolCheckParameter* box : {&LIGHT_AIRCRAFT, &HELICOPTERS, &HIGH_PERF_AIRCRAFT})
+            box->handle_ = platform::createHeadlessControl();
+    }
+    static bool enabled(const BoolCheckParameter& box) { return platform::headlessControlState(box.handle_).enabled; }
+};
+
+TEST_F(CategoryReport, CountsEachCategoryAndSwitchesOffThoseWithoutLiveries) {
+    giveBoxes();
+    platform::enableControl(LIGHT_AIRCRAFT.handle_, false);
+    HIGH_PERF_AIRCRAFT.value = false;
+    buildLiveryTables({{"DLH", "B744", "DLH B744 pax"},
+                       {"DLH", "B744", "DLH B744 freighter", true},
+                       {"GEC", "B744", "GEC B744", true},
+                       {"ZZZ", "C172", "Generic C172"},
+                       {"PVT", "GLF5", "Private GLF5"}});
+    for (int category = 0; category < 6; ++category) lf_reportCategory(category);
+
+    EXPECT_TRUE(m_folder.logContains("Category Light: 1 pax liverie"));
+    EXPECT_TRUE(m_folder.logContains("Category Heavy: 1 pax liverie and 2 cargo liveries"));
+    EXPECT_TRUE(m_folder.logContains("Category Large: No livery found"));
+    EXPECT_TRUE(m_folder.logContains("Category Rotorcraft: No livery found"));
+    EXPECT_TRUE(m_folder.logContains("HELICOPTERS temporarily switched off because you do not have Helicopters installed"));
+    EXPECT_FALSE(m_folder.logContains("HIGH_PERF_AIRCRAFT temporarily switched off"));
+    EXPECT_FALSE(HELICOPTERS.value);
+    EXPECT_EQ(stored("HELICOPTERS"), "false");
+    EXPECT_FALSE(enabled(HELICOPTERS));
+    EXPECT_FALSE(enabled(HIGH_PERF_AIRCRAFT));  // already off: only the box
+    EXPECT_TRUE(enabled(LIGHT_AIRCRAFT));       // liveries found: enabled again
+    EXPECT_TRUE(LIGHT_AIRCRAFT.value);
+    EXPECT_EQ(g_lightTypes, std::vector<std::string>{"C172"});
+    EXPECT_EQ(g_buzjetTypes, std::vector<std::string>{"GLF5"});
+    EXPECT_TRUE(g_rotorcraftTypes.empty());
+}
+
+TEST_F(CategoryReport, ListsTypesTwentyToALine) {
+    std::vector<std::string> types;
+    for (int i = 0; i < 45; ++i) types.push_back(fmt::format("L{:03}", i));
+    lf_addCategoryTypes(true, false, false, types);
+    EXPECT_EQ(g_lightTypes, types);
+    std::vector<std::string> lines;
+    for (const std::string& line : m_folder.logLines())
+        if (line.starts_with("  L")) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "  L000,L001,L002,L003,L004,L005,L006,L007,L008,L009,L010,L011,L012,L013,L014,L015,L016,"
+                        "L017,L018,L019");
+    EXPECT_EQ(lines[2], "  L040,L041,L042,L043,L044");
+    // With no list named the types are only logged.
+    lf_addCategoryTypes(false, false, false, {"X1"});
+    EXPECT_TRUE(m_folder.logContains("  X1"));
+    EXPECT_EQ(g_lightTypes.size(), 45u);
+}
+
+}  // namespace
+}  // namespace zrb::test
