@@ -1,11 +1,16 @@
-// The livery scanner's least form: no livery folders are scanned, so the run
-// goes on with no liveries (no aircraft can be matched).
+// The livery scanner's least form: no livery folders are scanned; the tables
+// are built from a scan result that is already there, and the run goes on
+// with no liveries (no aircraft can be matched) when there is none.
 #include "liveries/livery_scan_seam.h"
+
+#include <filesystem>
 
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"
 #include "config/parameters.h"
+#include "config/paths.h"
 #include "foundation/log.h"
+#include "liveries/livery_processing.h"
 
 namespace zrb {
 
@@ -16,11 +21,7 @@ void gf_scanLiveries() {
         gf_saveBoolParameter(SCAN_LIVERIES);
         gf_setCheckBox(SCAN_LIVERIES);
     }
-    g_liveriesProcessed = true;
+    if (std::filesystem::exists(g_liveriesScannedFile)) gf_processScannedLiveries();
 }
-
-void gf_reserveLiveryLists() {}
-void gf_clearCategoryLiveries() {}
-void gf_logLiveryMatchingSummary() {}
 
 }  // namespace zrb

@@ -110,8 +110,8 @@ void gf_reserveLiveryLists();
 // nothing itself.
 void gf_clearCategoryLiveries();
 
-// Whether a rebuild was asked for since the tables were last built; the
-// livery processing takes the request (and clears it) when it empties them.
+// Whether a rebuild was asked for since the last call; the livery processing
+// takes the request (and clears it) when it starts.
 bool gf_takeLiveryRebuildRequest();
 
 // Empties every table (the titles stay in the store). Worker thread, before a

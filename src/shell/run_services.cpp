@@ -10,7 +10,9 @@
 #include "foundation/time.h"
 #include "liveries/data_file_updates.h"
 #include "liveries/dbase.h"
+#include "liveries/livery_matcher.h"
 #include "liveries/livery_scan_seam.h"
+#include "liveries/livery_tables.h"
 #include "shell/common/main_window_state.h"
 #include "shell/sim_detection.h"
 
