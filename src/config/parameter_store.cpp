@@ -11,8 +11,8 @@
 #include "foundation/log.h"
 #include "foundation/text_file.h"  // gf_pathText
 #include "foundation/xml_file.h"
+#include "foundation/stop_flags.h"
 #include "platform/platform.h"
-#include "shell/common/run_control.h"
 
 namespace zrb {
 

@@ -1,13 +1,14 @@
 #include "feed/traffic_reader.h"
 
 #include <cmath>
-#include <thread>
+#include <stdexcept>
 
 #include <fmt/format.h>
 
 #include "config/paths.h"
 #include "feed/feed_shared.h"
 #include "feed/reader_end.h"
+#include "feed/reader_thread.h"
 #include "feed/weather_reader.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
@@ -33,6 +34,9 @@ std::string lf_boxForm(const std::string& guid, const QueryBox& box, std::string
 }  // namespace
 
 TrafficReader g_trafficReader;
+// Defined after the reader: destroyed first, it stops and joins the thread
+// before the object the thread works on goes.
+ReaderThread g_trafficReaderThread(g_trafficReader, "Traffic Reader");
 
 TrafficReader::TrafficReader() : trcurl_(lf_newCurlHandle("trcurl_")), ptcurl_(lf_newCurlHandle("ptcurl_")) {
     trafficReply.reserve(g_trafficReplyReserve);
@@ -200,9 +204,12 @@ void gf_startTrafficReader() {
     if (std::fabs(user.lat) > noPositionDeg || std::fabs(user.lon) > noPositionDeg) {
         g_trafficReader.setReferencePosition(user.lat, user.lon);
     }
-    g_trafficReader.stopped = false;
-    std::thread(gf_trafficReader).detach();
+    g_trafficReaderThread.start(gf_trafficReader);
 }
+
+bool gf_trafficReaderFinished() { return g_trafficReaderThread.finished(); }
+
+bool gf_joinTrafficReader() { return g_trafficReaderThread.join(); }
 
 void gf_updateTrafficBox() {
     const FeedUserPosition p = gf_feedUserPosition();
@@ -274,6 +281,9 @@ void TrafficReader::resetForNewRun() {
 }
 
 void gf_resetRtReaders() {
+    // A reader still running would use the handles and buffers replaced here.
+    if (!gf_joinTrafficReader() || !gf_joinWeatherReader())
+        throw std::logic_error("a feed reader of the run before still runs: nothing of the feed is reset");
     g_trafficReader.resetForNewRun();
     g_weatherReader.resetForNewRun();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The "Traffic Reader": a detached thread that fetches the traffic history
+// The "Traffic Reader": a thread that fetches the traffic history
 // once, then polls the live traffic in a box around the user until it is
 // stopped, converting every reply into TrafficRecords for the intake, and
 // serving the parking planner's parked-traffic requests between polls.
@@ -148,14 +148,21 @@ extern TrafficReader g_trafficReader;
 
 // Thread function of the "Traffic Reader".
 void gf_trafficReader();
-// Clears the stopped flag and starts the thread detached.
+// Clears the stopped flag and starts the thread, owned by the feed (worker
+// thread). The thread of the run before is joined first; std::logic_error
+// when it still runs.
 void gf_startTrafficReader();
+// No Traffic Reader thread runs (none started, or it has finished).
+bool gf_trafficReaderFinished();
+// Joins the finished thread; false while it still runs.
+bool gf_joinTrafficReader();
 
 // Recomputes the live box from the user's position and the working range.
 void gf_updateTrafficBox();
 // Sets the window's feed lights from the readers' state (session only).
 void gf_updateRtLights();
-// Both readers back to their start for a new run.
+// Both readers back to their start for a new run. Their threads are joined
+// first; while one still runs nothing is reset and std::logic_error is thrown.
 void gf_resetRtReaders();
 
 // Helpers of the conversion, shared with the parked traffic.

@@ -11,6 +11,7 @@
 
 #include "feed/feed_shared.h"
 #include "feed/reader_end.h"
+#include "feed/reader_thread.h"
 #include "feed/traffic_reader.h"
 #include "foundation/log.h"
 #include "shell/common/main_window_state.h"
@@ -63,6 +64,9 @@ std::optional<std::int32_t> lf_parseQnhText(const std::string& text) {
 }  // namespace
 
 WeatherReader g_weatherReader;
+// Defined after the reader: destroyed first, it stops and joins the thread
+// before the object the thread works on goes.
+ReaderThread g_weatherReaderThread(g_weatherReader, "Weather Reader");
 
 WeatherReader::WeatherReader() : wrcurl_(lf_newCurlHandle("wrcurl_")), nmcurl_(lf_newCurlHandle("nmcurl_")) {}
 
@@ -270,20 +274,21 @@ void gf_weatherReader() {
     }
 }
 
-void gf_startWeatherReader() {
-    g_weatherReader.stopped = false;
-    std::thread(gf_weatherReader).detach();
-}
+void gf_startWeatherReader() { g_weatherReaderThread.start(gf_weatherReader); }
+
+bool gf_weatherReaderFinished() { return g_weatherReaderThread.finished(); }
+
+bool gf_joinWeatherReader() { return g_weatherReaderThread.join(); }
 
 bool gf_stopRtReaders(std::int64_t timeoutMs) {
     g_weatherReader.stop = true;
     g_trafficReader.stop = true;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!(g_weatherReader.stopped.load() && g_trafficReader.stopped.load())) {
+    while (!(gf_weatherReaderFinished() && gf_trafficReaderFinished())) {
         if (std::chrono::steady_clock::now() >= end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(stoppedPollMs));
     }
-    return true;
+    return gf_joinWeatherReader() && gf_joinTrafficReader();
 }
 
 }  // namespace zrb

@@ -1,5 +1,5 @@
 #pragma once
-// The "Weather Reader": a detached thread that keeps asking for the METAR
+// The "Weather Reader": a thread that keeps asking for the METAR
 // station nearest to the user and for the weather there, and takes the QNH
 // that corrects the feed altitudes from each weather reply.
 //
@@ -57,12 +57,18 @@ extern WeatherReader g_weatherReader;
 
 // Thread function of the "Weather Reader".
 void gf_weatherReader();
-// Clears the stopped flag and starts the thread detached.
+// Clears the stopped flag and starts the thread, owned by the feed (worker
+// thread). The thread of the run before is joined first; std::logic_error
+// when it still runs.
 void gf_startWeatherReader();
+// No Weather Reader thread runs (none started, or it has finished).
+bool gf_weatherReaderFinished();
+// Joins the finished thread; false while it still runs.
+bool gf_joinWeatherReader();
 
 // Both readers asked to stop; waits until both threads have finished or the
-// time is up (a backstop: a transfer in progress ends within a moment of the
-// stop). True when both have finished.
+// time is up (a backstop: a transfer in progress ends within about a second of
+// the stop), then joins them. True when both have finished and are joined.
 bool gf_stopRtReaders(std::int64_t timeoutMs);
 
 }  // namespace zrb

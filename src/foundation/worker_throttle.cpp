@@ -30,7 +30,6 @@ void lf_wakeDispatcher() {
 void gf_initWorkerThrottle(std::int32_t limit) {
     if (limit <= 0) limit = lf_hardwareLimit();
     g_workerLimit.store(limit);
-    g_runningWorkers.store(0);
     lf_wakeDispatcher();
 }
 

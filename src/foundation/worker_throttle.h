@@ -6,10 +6,15 @@
 // (the test and the increment are two steps):
 //   1. gf_waitForFreeWorker();
 //   2. gf_workerStarted();
-//   3. start the task on a detached thread;
+//   3. start the task on a thread the dispatcher owns and joins;
 //   4. the task holds a WorkerDoneGuard, so gf_workerDone runs on every way
 //      out, exceptions included.
-// gf_startWorkerTask does all four for a callable and hands back a WorkerResult.
+// gf_startWorkerTask does all four for a callable and hands back a WorkerResult,
+// which owns the task's thread and joins it (in get(), or when it is destroyed).
+//
+// The count is never reset: each task gives back exactly the slot it took,
+// whichever run started it, so a task of an earlier run that ends late can
+// neither drive the count below 0 nor let a later run exceed the limit.
 //
 // Shared data: the running-task count and the limit are atomics; the waiting
 // dispatcher sleeps on a condition variable under g_workerMutex, which owns no
@@ -27,10 +32,10 @@
 
 namespace zrb {
 
-// Sets the limit and stores 0 into the running-task count; the worker main
-// calls it at the start of each run, before any task starts. A limit of 0 or
-// less takes std::thread::hardware_concurrency, and at least 1 (the machine
-// may not tell its count, and a limit of 0 would block the scans for ever).
+// Sets the limit; the worker main calls it at the start of each run. The
+// running-task count is left alone (see above). A limit of 0 or less takes
+// std::thread::hardware_concurrency, and at least 1 (the machine may not tell
+// its count, and a limit of 0 would block the scans for ever).
 void gf_initWorkerThrottle(std::int32_t limit = 0);
 
 // Returns once fewer tasks run than the limit allows. No time-out: tasks end.
@@ -55,13 +60,23 @@ public:
 };
 
 // The outcome of a task started by gf_startWorkerTask: its value or its
-// exception, handed over under a mutex. (Not std::future: the MinGW runtime's
-// promise, built on call_once, is unreliable under Wine and hangs the scans.)
+// exception, handed over under a mutex, and the task's thread, which it owns.
+// (Not std::future: the MinGW runtime's promise, built on call_once, is
+// unreliable under Wine and hangs the scans.) Movable, not copyable; one owner
+// calls get() once. Destroying it without get() still waits for the task.
 template <typename Result>
 class WorkerResult {
 public:
-    // Waits until the task has ended; returns its value or rethrows its exception.
+    WorkerResult(WorkerResult&&) noexcept = default;
+    WorkerResult& operator=(WorkerResult&&) noexcept = default;
+    WorkerResult(const WorkerResult&) = delete;
+    WorkerResult& operator=(const WorkerResult&) = delete;
+    ~WorkerResult() = default;  // m_thread joins
+
+    // Waits until the task's thread has ended; returns the task's value or
+    // rethrows its exception. The task's slot is given back when this returns.
     Result get() {
+        if (m_thread.joinable()) m_thread.join();
         std::unique_lock lock(m_state->mutex);
         m_state->ended.wait(lock, [this] { return m_state->done; });
         if (m_state->error) std::rethrow_exception(m_state->error);
@@ -108,10 +123,12 @@ private:
     }
 
     std::shared_ptr<State> m_state;
+    std::jthread m_thread;  // the task's thread; declared last, so it is joined first
 };
 
-// Waits for a free worker, counts it and runs the task on a detached thread.
-// The task's result, or its exception, arrives through the WorkerResult.
+// Waits for a free worker, counts it and runs the task on a thread of its own,
+// owned by the returned WorkerResult. The task's result, or its exception,
+// arrives through it.
 template <typename Task>
 WorkerResult<std::invoke_result_t<std::decay_t<Task>>> gf_startWorkerTask(Task&& task) {
     using Result = std::invoke_result_t<std::decay_t<Task>>;
@@ -119,10 +136,11 @@ WorkerResult<std::invoke_result_t<std::decay_t<Task>>> gf_startWorkerTask(Task&&
     gf_waitForFreeWorker();
     gf_workerStarted();
     try {
-        std::thread([state = result.m_state, work = std::decay_t<Task>(std::forward<Task>(task))]() mutable {
+        auto work = std::decay_t<Task>(std::forward<Task>(task));
+        result.m_thread = std::jthread([state = result.m_state, work = std::move(work)]() mutable {
             WorkerDoneGuard guard;
             WorkerResult<Result>::run(state, work);  // a throwing task leaves its exception in the result
-        }).detach();
+        });
     } catch (...) {
         gf_workerDone();  // no thread was started, so nothing else gives the slot back
         throw;

@@ -1,12 +1,15 @@
 #include "shell/app_main.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <curl/curl.h>
 
 #include "config/paths.h"
+#include "feed/weather_reader.h"
 #include "foundation/log.h"
+#include "foundation/program_id.h"
 #include "platform/platform.h"
 #include "platform/window.h"
 #include "shell/common/message_line.h"
@@ -53,7 +56,16 @@ int gf_initInstanceAndRun() {
     lf_createDataFolder();
     if (platform::mainWindowExists()) platform::postStartRun();
     const int code = platform::runMessageLoop();
+    // Every thread of the program ends before its globals are torn down.
+    gf_joinWorker();
     gf_joinSimClient();
+    if (!gf_stopRtReaders(g_readerWaitLimitMs)) {
+        // A reader stuck in a call would run on while the objects it uses are
+        // destroyed: end without destroying them.
+        gf_logMarked("The feed readers did not stop, {} ends now", g_programId);
+        gf_closeLog();
+        std::_Exit(code);
+    }
     gf_closeLog();
     return code;
 }
@@ -61,8 +73,8 @@ int gf_initInstanceAndRun() {
 int gf_programMain() {
     if (platform::acquireSingleInstance(g_singleInstanceName) == platform::errorAlreadyExists) return -1;
     // Once, before any thread makes a transfer handle: libcurl's lazy global set-up
-    // is not safe against several threads on every version. No cleanup: detached
-    // reader threads may still hold handles when the process ends.
+    // is not safe against several threads on every version. No cleanup: the
+    // feed's handles are released with its globals, after this returns.
     curl_global_init(CURL_GLOBAL_DEFAULT);
     try {
         gf_openLog();

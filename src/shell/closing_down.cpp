@@ -48,10 +48,11 @@ bool lf_sleepUnlessClosed(std::int64_t ms) {
     return !g_stopProgram;
 }
 
-// Both feed threads that this run started have ended, or the bound is reached
-// (then logged and closing down goes on: a thread that never reports must not
-// keep the program from ending).
-void lf_stopReaders() {
+// True once both feed threads that this run started have ended. At the bound
+// it is logged and closing down goes on without them, but the program ends
+// then: a new run would reset the reader objects under a thread that still
+// uses them.
+bool lf_stopReaders() {
     auto& services = gf_runServices();
     services.stopReaders();
     const auto finished = [&] {
@@ -61,13 +62,14 @@ void lf_stopReaders() {
     std::int64_t waited = 0;
     while (!finished()) {
         if (waited >= g_readerWaitLimitMs) {
-            gf_logMarked("The feed readers did not report that they stopped within {} seconds",
-                          g_readerWaitLimitMs / msPerSecond);
-            return;
+            gf_logMarked("The feed readers did not stop within {} seconds, {} will close",
+                         g_readerWaitLimitMs / msPerSecond, g_programId);
+            return false;
         }
         gf_sleepMs(g_readerWaitStepMs);
         waited += g_readerWaitStepMs;
     }
+    return true;
 }
 
 void lf_waitForUserClose() {
@@ -83,7 +85,8 @@ void lf_switchScansOff() {
     }
 }
 
-// Steps 1 to 13 of closing down; true when a new run is to follow.
+// Stops the run's threads, logs out, clears what must not outlive the run and
+// decides between a restart and the end; true when a new run is to follow.
 bool lf_closeRun() {
     auto& services = gf_runServices();
     const ExitReason reason = gf_exitReason();
@@ -93,7 +96,8 @@ bool lf_closeRun() {
     // Before anything of the park airport is cleared: a new flight or the end of
     // the link may have left the user standing on a stand worth remembering.
     services.checkUserStandChanged();
-    if (g_weatherReaderStarted || g_trafficReaderStarted || services.sessionExists()) lf_stopReaders();
+    bool readersEnded = true;
+    if (g_weatherReaderStarted || g_trafficReaderStarted || services.sessionExists()) readersEnded = lf_stopReaders();
     if (services.sessionExists()) services.deauthenticate();
     if (reason == ExitReason::systemError) lf_waitForUserClose();
     if (services.parkAirportIsSet()) services.clearParkAirportTraffic();
@@ -114,8 +118,8 @@ bool lf_closeRun() {
     services.logNoMatches();
 
     // The user's close always wins: a run that was going to restart ends the
-    // program instead.
-    if (gf_isRestartReason(reason) && !g_stopProgram) {
+    // program instead. So does a feed reader that did not end.
+    if (gf_isRestartReason(reason) && !g_stopProgram && readersEnded) {
         gf_clearError();
         gf_clearMessage();
         lf_showAndLog("Prepare for a restart ...");
@@ -152,6 +156,9 @@ void lf_restartCountdown(std::uint32_t seconds) {
 
 bool lf_resetForNewFlight() {
     auto& services = gf_runServices();
+    // Asked to stop at the start of closing down; it must have ended before
+    // the link, the user aircraft and the queues it writes are reset.
+    gf_joinSimClient();
     services.resetRtReaders();
     services.resetTraffic();
     services.resetSimLink(P3D_VERSION.value);

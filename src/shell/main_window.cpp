@@ -148,6 +148,11 @@ void lf_resetCoordinate(IntParameter& coordinate, std::int32_t value) {
 // program itself. GUI thread only.
 bool g_runNotStarted = false;
 
+// The worker thread of the current run (GUI thread only). A worker's last act
+// is to post the message that starts the next run or ends the program, so the
+// join that follows that message is brief.
+std::jthread g_workerThread;
+
 // The body of a worker thread: one run. Nothing may escape a thread.
 void lf_workerThread() {
     try {
@@ -187,9 +192,16 @@ bool gf_createMainWindow(const std::u16string& title) {
     return platform::createMainWindow(title, title, MAIN_WINDOW_X.value, MAIN_WINDOW_Y.value);
 }
 
+void gf_joinWorker() {
+    if (g_workerThread.joinable()) g_workerThread.join();
+}
+
 void lf_startRun() {
     try {
-        std::thread(lf_workerThread).detach();
+        // Never two runs at once: the run before has posted this message as
+        // its last act and ends now.
+        gf_joinWorker();
+        g_workerThread = std::jthread(lf_workerThread);
         g_runNotStarted = false;
     } catch (const std::exception& e) {
         lf_runNotStarted(e.what());

@@ -23,8 +23,11 @@ void lf_resetWindowPosition(std::int32_t x, std::int32_t y);
 void lf_endProgram();
 // WM_CLOSE: a stop request; the run closes down and ends the program.
 void lf_closeWindow();
-// WM_APP + 1: starts a new run on a detached worker thread.
+// WM_APP + 1: joins the worker of the run before and starts a new run on a
+// new worker thread.
 void lf_startRun();
+// Joins the worker thread (the end of the program, after the message loop).
+void gf_joinWorker();
 // The worker thread could not be created: the reason in the error band, SYSTEM
 // ERROR, and the window's close ends the program at once.
 void lf_runNotStarted(const std::string& why);

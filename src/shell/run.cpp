@@ -26,8 +26,8 @@ namespace {
 std::mutex g_simClientMutex;
 std::jthread g_simClient;
 
-// Two SimClient threads must never share the link: the old one is stopped
-// and joined before the new one starts.
+// Two SimClient threads must never share the link: the old one has been
+// stopped and joined (lf_run) before the new one starts.
 void lf_startSimClient() {
     std::lock_guard lock(g_simClientMutex);
     if (g_simClient.joinable()) {
@@ -140,6 +140,9 @@ void lf_run() {
     gf_invalidateBand(g_statusBand);
     services.reserveTrafficLists();
     services.reserveLiveryLists();
+    // A SimClient thread of the run before, still inside Open or Close, would
+    // write into the queues and the link of this run.
+    gf_joinSimClient();
     services.resetSimQueues(P3D_VERSION.value);
     lf_startSimClient();
     if (!lf_requestUserAircraft() || gf_stopUnderWay()) return;

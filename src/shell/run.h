@@ -25,7 +25,10 @@ inline constexpr int g_trafficArrivalSteps = 150;            // 15 s
 inline constexpr std::int64_t g_receiveTimeoutMs = 10000;
 inline constexpr std::int64_t g_userCloseWaitStepMs = 500;   // after a SYSTEM ERROR
 inline constexpr std::int64_t g_readerWaitStepMs = 100;      // readers' stopped reports
-inline constexpr std::int64_t g_readerWaitLimitMs = 30000;   // then closing down goes on
+// Each reader ends within about a second of its stop flag, a transfer in
+// progress included; one that has not ended after ten is stuck, and the
+// program ends instead of starting a run beside it.
+inline constexpr std::int64_t g_readerWaitLimitMs = 10000;
 inline constexpr std::int64_t g_holdSeconds = 2;             // the service cannot be revisited sooner
 inline constexpr std::int64_t g_holdStepMs = 100;
 inline constexpr std::int64_t g_newFlightPauseMs = 10000;
@@ -51,8 +54,9 @@ bool lf_requestUserAircraft();
 void lf_checkTrafficArrives();
 // EnableWindow on the three time-shift edits and the SIM_TIME and KEEP_SIM_TIME_PAR boxes.
 void gf_enableTimeShiftControls(bool enable);
-// The program-wide "SimClient" thread: closing down asks it to stop; the next
-// run, or the end of the program, stops and joins it.
+// The program-wide "SimClient" thread: closing down asks it to stop and joins
+// it before anything of the simulator layer is reset; the next run and the
+// end of the program join it too, before anything new starts.
 void gf_requestSimClientStop();
 void gf_joinSimClient();
 // Which feed threads this run started (closing down waits only for those).

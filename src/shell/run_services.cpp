@@ -77,8 +77,8 @@ RunServices gf_realRunServices() {
         g_weatherReader.stop = true;
         g_trafficReader.stop = true;
     };
-    s.weatherReaderStopped = [] { return g_weatherReader.stopped.load(); };
-    s.trafficReaderStopped = [] { return g_trafficReader.stopped.load(); };
+    s.weatherReaderStopped = [] { return gf_weatherReaderFinished(); };
+    s.trafficReaderStopped = [] { return gf_trafficReaderFinished(); };
     s.deauthenticate = [] { g_weatherReader.deauthenticate(); };
     s.resetRtReaders = [] { gf_resetRtReaders(); };
     s.collectFeedIds = [](bool collect) { g_collectFeedIds = collect; };

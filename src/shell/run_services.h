@@ -65,8 +65,8 @@ struct RunServices {
 
     // ---------------------------------------------------------- live-traffic feed
     std::function<void()> authenticater;
-    std::function<void()> startWeatherReader;  // the detached "Weather Reader"
-    std::function<void()> startTrafficReader;  // the detached "Traffic Reader"
+    std::function<void()> startWeatherReader;  // the "Weather Reader", owned by the feed
+    std::function<void()> startTrafficReader;  // the "Traffic Reader", owned by the feed
     std::function<bool()> sessionExists;
     std::function<std::int32_t()> qnh;         // hPa of the status display, 0 = none yet
     std::function<bool()> trafficReceiving;
@@ -79,7 +79,7 @@ struct RunServices {
     std::function<bool()> weatherReaderStopped;    // the Weather Reader has finished
     std::function<bool()> trafficReaderStopped;    // the Traffic Reader has finished
     std::function<void()> deauthenticate;
-    std::function<void()> resetRtReaders;
+    std::function<void()> resetRtReaders;  // joins both readers first; throws while one still runs
     std::function<void(bool)> collectFeedIds;  // the next poll gathers callsigns and hex ids
     std::function<void(std::int32_t)> setTimeOffset;  // minutes, both readers
 

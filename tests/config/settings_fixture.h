@@ -10,7 +10,7 @@
 
 #include "config/parameters.h"
 #include "config/paths.h"
-#include "shell/common/run_control.h"
+#include "foundation/stop_flags.h"
 #include "support/temp_folder.h"
 
 namespace zrb::test {

@@ -315,10 +315,83 @@ TEST_F(WholeRun, ClosingDownIsBoundedAndAlwaysEndsTheRun) {
     gf_runServices().handleAddingStack = [] { gf_requestStop(ExitReason::readerError, 15); };
     start();
     EXPECT_EQ(finish(), 0);
-    EXPECT_TRUE(logged("===> The feed readers did not report that they stopped within 30 seconds"));
+    EXPECT_TRUE(logged("===> The feed readers did not stop within 10 seconds, TLVR_P3D will close"));
     EXPECT_TRUE(logged("lf_closingDown exception list broken"));
     EXPECT_EQ(calls.count("deauthenticate"), 1);
     EXPECT_EQ(calls.count("simClient start"), 1);  // no restart after a failed closing down
+}
+
+// A reader stuck in a transfer must not see its objects reset under it nor a
+// second reader start beside it: the program ends instead of restarting.
+TEST_F(WholeRun, AReaderThatDoesNotEndEndsTheProgramInsteadOfARestart) {
+    simulatorAndServiceAnswer();
+    gf_runServices().sessionExists = [] { return true; };
+    gf_runServices().trafficReaderStopped = [] { return false; };
+    gf_runServices().handleAddingStack = [] { gf_requestStop(ExitReason::readerError, 15); };
+    start();
+    EXPECT_EQ(finish(), 0);  // ended without the user's close
+    EXPECT_TRUE(logged("Exiting: READER ERROR"));
+    EXPECT_TRUE(logged("===> The feed readers did not stop within 10 seconds, TLVR_P3D will close"));
+    EXPECT_FALSE(logged("Prepare for a restart ..."));
+    EXPECT_EQ(calls.count("resetRtReaders"), 0);
+    EXPECT_EQ(calls.count("resetSimLink"), 0);
+    EXPECT_EQ(calls.count("simClient start"), 1);
+}
+
+// The SimClient thread may still be inside Open or Close when it is asked to
+// stop: it has ended before the simulator layer is reset and before the next
+// run's queues are.
+TEST_F(WholeRun, TheSimClientThreadEndsBeforeTheSimulatorLayerIsReset) {
+    simulatorAndServiceAnswer();
+    gf_runServices().simClientThread = [this](std::stop_token stop) {
+        calls.add("simClient start");
+        while (!stop.stop_requested()) std::this_thread::sleep_for(1ms);
+        std::this_thread::sleep_for(300ms);  // a Close that takes its time
+        calls.add("simClient end");
+    };
+    gf_runServices().handleAddingStack = [this] {
+        if (calls.count("simClient start") == 1) gf_requestStop(ExitReason::newSettings, 2);
+    };
+    start();
+    ASSERT_TRUE(waitForCall("simClient start", 2));
+    const auto all = calls.calls();
+    const auto at = [&](const std::string& name, int nth) {
+        int seen = 0;
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i] == name && ++seen == nth) return static_cast<int>(i);
+        return -1;
+    };
+    ASSERT_GE(at("simClient end", 1), 0);
+    EXPECT_LT(at("simClient end", 1), at("resetSimLink", 1));
+    EXPECT_LT(at("simClient end", 1), at("resetSimQueues", 2));
+    close();
+    EXPECT_EQ(finish(), 0);
+}
+
+// The worker thread has an owner: the program returns only once it has ended,
+// down to the destruction of its thread-local objects.
+TEST_F(WholeRun, TheProgramReturnsOnlyOnceItsWorkerHasEnded) {
+    static std::atomic<bool> workerGone{false};
+    workerGone = false;
+    struct LastToGo {
+        LastToGo() = default;
+        LastToGo(const LastToGo&) = delete;
+        LastToGo& operator=(const LastToGo&) = delete;
+        ~LastToGo() {
+            std::this_thread::sleep_for(100ms);
+            workerGone = true;
+        }
+    };
+    gf_runServices().scanLiveries = [this] {
+        calls.add("scanLiveries");
+        thread_local LastToGo mark;
+        static_cast<void>(&mark);
+    };
+    start();
+    ASSERT_TRUE(waitForCall("simClient start"));
+    close();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(workerGone.load());
 }
 
 TEST_F(WholeRun, TimeShiftSurvivesOnlyWhenKeptWithoutSimTime) {

@@ -6,14 +6,15 @@
 // g_stopRun by exchange and writes the reason and the delay only when it found
 // the flag clear. The window's close alone sets both flags unconditionally.
 //
-// The flags are inline atomics so that lower libraries (the settings store's
-// rule that drops value lines while stopping, the scanners) can test them by
-// including this header without linking the shell.
+// The two stop flags themselves live in foundation/stop_flags.h (included
+// here), so that lower libraries can test them without linking the shell.
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "foundation/stop_flags.h"
 
 namespace zrb {
 
@@ -41,19 +42,9 @@ inline constexpr std::uint32_t g_simConnectErrorRestartSeconds = 9;
 inline constexpr std::uint32_t g_installPathRestartSeconds = 3;
 inline constexpr std::uint32_t g_scanRequestRestartSeconds = 2;
 
-// Stop the current run. Set by exchange; cleared only by the reset before a new run.
-inline std::atomic<bool> g_stopRun{false};
-// The user closed the window (or a fatal error elsewhere): no further run.
-inline std::atomic<bool> g_stopProgram{false};
 // Set by closing down when a new run follows; read by the next start-up to skip
 // the data-file check. Worker thread writes, any thread reads.
 inline std::atomic<bool> g_restartPending{false};
-
-// Either stop flag is set: waits end, scans skip their remaining work, value
-// lines of the settings store are dropped.
-inline bool gf_stopUnderWay() {
-    return g_stopRun.load(std::memory_order_acquire) || g_stopProgram.load(std::memory_order_acquire);
-}
 
 // The first-stop-wins setter: when g_stopRun was clear, sets it and records the
 // reason and delay, and returns true; otherwise changes nothing and returns false.

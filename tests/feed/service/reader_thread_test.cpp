@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "feed/parked_traffic.h"
 #include "service_fixture.h"
@@ -135,14 +136,26 @@ TEST_F(Readers, ParameterFaultEndsWithSystemErrorAndBadRepliesDoNot) {
     EXPECT_EQ(gf_exitReason(), ExitReason::systemError);
 }
 
-TEST_F(Readers, StopEndsAStalledPoll) {
+// A reader stuck in a stalled transfer: nothing of the feed is reset and no
+// second reader starts while it runs; its stop ends it within about a second,
+// transfer included, and then the feed is joined and reset for a new run.
+TEST_F(Readers, AReaderInAStalledPollIsNeitherResetNorDoubledAndItsStopEndsIt) {
     startTraffic();
     Injection stall;
     stall.delayMs = -1;
     service->inject(StandInEndpoint::live, stall);
     const std::size_t before = service->forms("/v4/traffic").size();
     ASSERT_TRUE(eventually([&] { return service->forms("/v4/traffic").size() > before; }));
+    EXPECT_THROW(gf_resetRtReaders(), std::logic_error);
+    EXPECT_THROW(gf_startTrafficReader(), std::logic_error);
+    EXPECT_FALSE(gf_trafficReaderFinished());
+    EXPECT_TRUE(g_trafficReader.receiving.load()) << "the running reader was reset under it";
+
+    const auto stopAt = std::chrono::steady_clock::now();
     EXPECT_TRUE(gf_stopRtReaders(5000)) << "a stalled transfer must not keep the reader";
+    EXPECT_LT(std::chrono::steady_clock::now() - stopAt, std::chrono::milliseconds(2500));
+    EXPECT_TRUE(gf_trafficReaderFinished());
+    EXPECT_NO_THROW(gf_resetRtReaders());
     EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
 }
 

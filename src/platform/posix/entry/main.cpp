@@ -13,12 +13,15 @@ int gf_programMain();
 
 namespace {
 
+// Sent by the program's end to the watcher alone, so that it stops waiting.
+constexpr int endOfProgramSignal = SIGUSR1;
+
 // Blocked in every thread (threads inherit the mask), taken only by the
 // watcher with sigwait, so no handler runs inside a lock.
 void lf_watchSignals(sigset_t signals) {
     for (;;) {
         int signal = 0;
-        if (sigwait(&signals, &signal) != 0) return;
+        if (sigwait(&signals, &signal) != 0 || signal == endOfProgramSignal) return;
         zrb::platform::postClose();
     }
 }
@@ -30,7 +33,10 @@ int main() {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, endOfProgramSignal);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread(lf_watchSignals, signals).detach();
-    return zrb::gf_programMain();
+    std::jthread watcher(lf_watchSignals, signals);
+    const int code = zrb::gf_programMain();
+    pthread_kill(watcher.native_handle(), endOfProgramSignal);
+    return code;  // the watcher is joined here
 }
