@@ -1,5 +1,5 @@
-// The airports subsystem's least form: an empty airport list, no add-on
-// airports, no park airport and no static parking.
+// The least form of the park-airport choice, the planner and the add-on
+// airport scan: no add-on airports, no park airport and no static parking.
 #include "airports/airport_services_seam.h"
 
 #include "config/parameter_controls.h"
@@ -8,12 +8,6 @@
 #include "foundation/log.h"
 
 namespace zrb {
-
-void gf_readAirports(const std::string& fileName) {
-    gf_logLine("Airport list '{}' is not read in this build", fileName);
-}
-
-std::optional<AirportData> gf_findAirport(std::string_view /*icao*/) { return std::nullopt; }
 
 void gf_scanAddonAirports() {
     gf_logLine("Add-on airport scan is not available in this build");

@@ -1,10 +1,11 @@
 #pragma once
 // What a run needs of the airports and parking subsystem beyond the stand
-// records, until that subsystem is built: the airport list, the add-on
-// airport scan, the user's park airports, the static-parking checks and
-// renewals, and clearing the park airport's traffic. The minimal
-// implementation (airport_services_seam.cpp) knows no airports and plans no
-// parking. The airports issue replaces both files.
+// records, the airport list and the parking files, until the rest is built:
+// the add-on airport scan, the user's park airports, the static-parking
+// checks and renewals, and clearing the park airport's traffic. The minimal
+// implementation (airport_services_seam.cpp) scans nothing, chooses no park
+// airport and plans no parking. The issues of the park-airport choice and the
+// add-on airport scan replace both files.
 //
 // Threads: worker thread, except where a function says otherwise.
 
@@ -13,26 +14,14 @@
 #include <string>
 #include <string_view>
 
+#include "airports/airport_list.h"
+#include "airports/park_airport_file.h"
+
 namespace zrb {
 
-// One entry of the airport list.
-struct AirportData {
-    std::string icao;
-    std::string iata;
-    double lat = 0.0;          // degrees
-    double lon = 0.0;          // degrees
-    double elevationFt = 0.0;  // feet
-};
-
-// The park airport's parking file is read (renewals only while it is set).
-inline std::atomic<bool> g_parkingDataLoaded{false};
 // The park airport's parking file is to be saved with changed settings.
 inline std::atomic<bool> g_apfChanged{false};
 
-// Fills the airport list from the named file (errors logged, the run goes on).
-void gf_readAirports(const std::string& fileName);
-// The first airport of the list whose ICAO code is exactly this (upper case).
-std::optional<AirportData> gf_findAirport(std::string_view icao);
 // Scans the add-on airports and switches SCAN_AIRPORTS off (saved).
 void gf_scanAddonAirports();
 // Reads airports/my_park_airports.txt and the my_thirdparty airports; true on success.

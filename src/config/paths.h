@@ -83,6 +83,10 @@ inline std::atomic<std::int32_t> g_objectSearchRadiusM{40 * 1852 + 10000};
 inline constexpr std::int32_t g_metresPerNm = 1852;
 inline constexpr std::int32_t g_searchRadiusMarginM = 10000;
 
+// A range in nautical miles rounded to the RANGE choices (2 below 3, the
+// nearest step above, 100 from 90 on).
+std::int32_t gf_quantizeRange(std::int32_t nm);
+
 // Sets the working range and the object-search radius (range × 1852 + 10000 m)
 // from a RANGE value; called whenever RANGE changes.
 void gf_setWorkingRange(std::int32_t rangeNm);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "airports/airport_services_seam.h"
+#include "airports/parking_controls.h"
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"
 #include "config/parameters.h"
@@ -134,6 +135,8 @@ void lf_enableStartControls() {
 
 void lf_initRun() {
     auto& services = gf_runServices();
+    // A park airport's learned settings may switch the automatic range on.
+    gf_setAutoRangeFunction(&gf_setAutoRange);
     gf_setupParameters();
     gf_invalidateBand(g_statusBand);
     lf_removeOldFiles();

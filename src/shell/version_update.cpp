@@ -83,26 +83,6 @@ void lf_removeInstaller() {
 
 }  // namespace
 
-std::int32_t gf_quantizeRange(std::int32_t nm) {
-    if (nm < 3) return 2;
-    if (nm <= 6) return nm;
-    if (nm <= 8) return 8;
-    if (nm <= 10) return 10;
-    if (nm <= 12) return 12;
-    if (nm <= 14) return 14;
-    if (nm <= 16) return 16;
-    if (nm <= 18) return 18;
-    if (nm <= 22) return 20;
-    if (nm <= 27) return 25;
-    if (nm <= 32) return 30;
-    if (nm <= 37) return 35;
-    if (nm <= 44) return 40;
-    if (nm <= 56) return 50;
-    if (nm <= 72) return 65;
-    if (nm <= 89) return 80;
-    return 100;
-}
-
 std::int32_t gf_quantizeAltitude(std::int32_t feet) {
     if (feet < 3000) return 2000;
     if (feet < 17000) return ((feet - 1000) / 2000) * 2000 + 2000;

@@ -5,12 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "config/paths.h"  // gf_quantizeRange
+
 namespace zrb {
 
 class IntParameter;
 
-// A range in nautical miles rounded to the RANGE choices.
-std::int32_t gf_quantizeRange(std::int32_t nm);
 // An altitude in feet rounded to the altitude choices.
 std::int32_t gf_quantizeAltitude(std::int32_t feet);
 

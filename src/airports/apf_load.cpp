@@ -1,0 +1,177 @@
+// Loading the park airport's parking file: header, stands, learned file,
+// quality factors and fake aircraft, then the stand numbers and overlaps.
+// Everything is read into a table of its own and takes the place of the park
+// airport's state only when the whole load succeeded.
+#include <cmath>
+#include <mutex>
+
+#include <fmt/format.h>
+
+#include "airports/fake_aircraft.h"
+#include "airports/learned_file.h"
+#include "airports/park_airport.h"
+#include "airports/park_airport_file.h"
+#include "airports/parking_controls.h"
+#include "airports/parking_file.h"
+#include "config/meta_info.h"
+#include "config/parameter_controls.h"
+#include "config/parameters.h"
+#include "config/paths.h"
+#include "feed/feed_shared.h"
+#include "foundation/geodesy.h"
+#include "foundation/log.h"
+#include "foundation/text_file.h"
+#include "foundation/user_error.h"
+#include "shell/common/main_window_state.h"
+
+namespace zrb {
+
+ApfHeader g_parkAirportHeader;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view functionName = "gf_readApf";
+constexpr std::int32_t defaultParkingPercentage = 30;
+constexpr int nameWidth = 24;
+// Two stands overlap when their distance, with this margin, is less than the sum of their radii.
+constexpr double overlapMargin = 1.1;
+// Nautical miles per degree of latitude on the program's sphere.
+constexpr double nmPerDegreeLat = 60.0;
+const fs::path downloadedParkAirport = g_airportsFolder / "park_airport.xml";
+
+struct LoadedAirport {
+    ApfHeader header;
+    std::int32_t rtTrafficWeek = 0;
+    QualityFactors qf = gf_packQualityFactors(-1, -1);
+    std::vector<Stand> stands;
+    bool handmade = false;
+    fs::path learnedPath;
+};
+
+bool lf_hasMeta(const pugi::xml_document& doc) {
+    return gf_readMetaInfo(doc, g_metaAuthor) && gf_readMetaInfo(doc, g_metaDate) &&
+           gf_readMetaInfo(doc, g_metaVersion);
+}
+
+void lf_readHeader(const pugi::xml_document& doc, LoadedAirport& airport) {
+    airport.rtTrafficWeek = lf_getApfIntParameter(doc, "RT_traffic_week").value_or(0);
+    airport.header.publisher = lf_getApfStringParameter(doc, "publisher").value_or("");
+    const auto altitude = lf_getApfIntParameter(doc, "altitude");
+    if (!altitude) throw UserErrorException(65, "Parameter altitude not found");
+    airport.header.altitude = *altitude;
+    airport.header.airportName = lf_getApfStringParameter(doc, "airport_name").value_or("");
+}
+
+void lf_mergeLearnedFile(const std::string& path, LoadedAirport& airport) {
+    airport.learnedPath = lf_learnedApfPath(path, airport.header.publisher);
+    if (airport.learnedPath.empty() || !fs::exists(airport.learnedPath)) {
+        parking_percentage.value = defaultParkingPercentage;
+        gf_enableParkingControl(parking_percentage, false);
+        gf_showIntParameter(parking_percentage);
+        gf_logIndented("{:{}}: {}%", parking_percentage.name, nameWidth, defaultParkingPercentage);
+        return;
+    }
+    airport.handmade = lf_readLearned(airport.learnedPath, airport.header, airport.stands);
+    airport.qf = lf_computeQualityFactors(airport.stands);
+    if (airport.handmade) gf_logLine("A handmade airport file overruled the archived file!");
+    if (PARK_FAKE.value) lf_addFakeAircraft(fs::path(path).stem().string(), airport.stands);
+}
+
+// Numbers the stands 1..n and lists, for each, the stands its circle overlaps.
+void lf_numberAndOverlap(std::vector<Stand>& stands) {
+    for (std::size_t i = 0; i < stands.size(); ++i) stands[i].number = static_cast<std::uint32_t>(i + 1);
+    for (Stand& a : stands) {
+        for (const Stand& b : stands) {
+            if (a.number == b.number) continue;
+            const double reach = a.radius + b.radius;
+            // A great circle is never shorter than its latitude difference:
+            // most pairs are ruled out without the trigonometry.
+            if (std::abs(a.lat - b.lat) * nmPerDegreeLat * overlapMargin > reach * (1.0 + 1e-9)) continue;
+            if (gf_distanceNm({a.lat, a.lon}, {b.lat, b.lon}) * overlapMargin < reach) a.neighbours.push_back(b.number);
+        }
+        a.neighbours.shrink_to_fit();
+    }
+}
+
+LoadedAirport lf_loadAirport(const std::string& path, const fs::path& localFile, std::string& error) {
+    LoadedAirport airport;
+    pugi::xml_document doc;
+    std::string loadError;
+    if (!gf_loadParkingXml(doc, localFile, loadError)) {
+        error = fmt::format("{}: could not load file: {}", path, gf_pathText(localFile));
+        return airport;
+    }
+    if (!lf_hasMeta(doc)) {
+        error = fmt::format("{}: refused to load (copyright)", path);
+        return airport;
+    }
+    lf_readHeader(doc, airport);
+    gf_readParkPositions(doc.child("parkpositions"), 1, airport.stands, path);
+    airport.qf = gf_packQualityFactors(lf_getApfIntParameter(doc, "Qf_real").value_or(-1),
+                                       lf_getApfIntParameter(doc, "Qf_soft").value_or(-1));
+    lf_mergeLearnedFile(path, airport);
+    return airport;
+}
+
+// The loaded airport becomes the park airport's state.
+void lf_takeOver(const std::string& path, LoadedAirport& airport, ApfHeader& header, QualityFactors& qf) {
+    const std::size_t n = airport.stands.size();
+    header = airport.header;
+    qf = airport.qf;
+    g_rtTrafficWeek = airport.rtTrafficWeek;
+    g_handmadeAirport = airport.handmade;
+    {
+        std::lock_guard lock(g_parkAirportMutex);
+        CurrentParkAirport.elevation = static_cast<double>(airport.header.altitude);
+    }
+    StandTable = std::move(airport.stands);
+    g_mainWindowState.stands = n;
+    g_mainWindowState.weekCount = g_rtTrafficWeek;
+    gf_invalidateBand(g_middleBand);
+    lf_numberAndOverlap(StandTable);
+    gf_logLine("Airport file read from '{}' for {}", airport.handmade ? gf_pathText(airport.learnedPath) : path,
+               header.airportName);
+    gf_setDisplayText(DisplayText::parkPublisher, header.publisher);
+    g_mainWindowState.handmadeMark = airport.handmade;
+    gf_invalidateBand(g_middleBand);
+    gf_logIndented("{:{}}: {}", "publisher", nameWidth, header.publisher);
+    gf_logIndented("{:{}}: {} ft", "altitude", nameWidth, header.altitude);
+    gf_logIndented("{:{}}: {}", "num_parkpos", nameWidth, n);
+    gf_logIndented("{:{}}: {}", "quality factor", nameWidth, lf_qualityFactorText(qf));
+    gf_logIndented("{:{}}: {}", "RT traffic week", nameWidth, g_rtTrafficWeek);
+    gf_setDisplayText(DisplayText::qualityText, lf_qualityFactorText(qf));
+    gf_invalidateBand(g_middleBand);
+    g_parkingDataLoaded.exchange(true);
+    gf_enableParkingControl(FLUSH_STATIC_BUTTON, true);
+    g_learnSoftAutoOff = false;
+    g_referenceElevation = static_cast<double>(header.altitude);
+    gf_invalidateBand(g_middleBand);
+}
+
+}  // namespace
+
+std::string gf_readApf(const std::string& path, ApfHeader& header, QualityFactors& qf) {
+    if (path.empty()) return fmt::format("{}: xml is empty", functionName);
+    if (!gf_parkAirportIsSet()) return fmt::format("{}: no park airport set", functionName);
+    try {
+        fs::path localFile = path;
+        if (!gf_isLocalApfPath(path)) {
+            if (std::string error = lf_downloadFile(path, downloadedParkAirport); !error.empty()) return error;
+            localFile = downloadedParkAirport;
+        }
+        std::string error;
+        LoadedAirport airport = lf_loadAirport(path, localFile, error);
+        if (!error.empty()) return error;
+        lf_takeOver(path, airport, header, qf);
+        return StandTable.empty() ? "no stands found" : "";
+    } catch (const UserErrorException& e) {
+        // A damaged file costs the parking at this airport, not the run.
+        return e.what();
+    } catch (const std::exception& e) {
+        return fmt::format("{}: {}", functionName, e.what());
+    }
+}
+
+}  // namespace zrb
