@@ -24,6 +24,9 @@ namespace zrb {
 namespace {
 
 constexpr double metresPerNm = 1852.0;
+constexpr double nmPerDegreeLat = 60.0;
+// Rounding room for the latitude pre-test [NM].
+constexpr double rangeSlackNm = 1e-6;
 
 std::vector<AirportData> g_airportList;
 // Published once the list is complete; the list is never written after that.
@@ -121,6 +124,9 @@ std::optional<AirportData> gf_closestAirport(double lat, double lon) {
     double bestNm = 0.0;
     double neighbourNm = 0.0;
     for (const AirportData& airport : gf_airportList()) {
+        // A great circle is never shorter than its difference of latitude
+        // (60 NM a degree): most airports are passed over without trigonometry.
+        if (std::abs(airport.lat - lat) * nmPerDegreeLat > g_closestAirportRangeNm + rangeSlackNm) continue;
         const double d = gf_distanceNm({lat, lon}, {airport.lat, airport.lon});
         if (!(d <= g_closestAirportRangeNm)) continue;
         if (best == nullptr || d < bestNm) {

@@ -43,7 +43,7 @@ struct ProbeResult {
     std::chrono::steady_clock::time_point when;
 };
 std::mutex g_archiveProbeMutex;                   // owns g_archiveProbes
-std::map<std::string, ProbeResult> g_archiveProbes;  // by ICAO code
+std::map<std::string, ProbeResult> g_archiveProbes;  // by the probed URL
 
 std::string lf_stockArchivePath(const std::string& icao) {
     return std::string(stockArchive) + lf_apfXmlString(icao);
@@ -149,17 +149,18 @@ bool gf_airportFileAvailable(const std::string& icao) {
 bool lf_existsInOnlineArchive(const std::string& icao) {
     if (!gf_isSafePathComponent(icao) || icao.empty()) return false;
     const auto now = std::chrono::steady_clock::now();
+    const std::string url = lf_archiveUrl(lf_stockArchivePath(icao));
     {
         std::lock_guard lock(g_archiveProbeMutex);
-        if (const auto it = g_archiveProbes.find(icao);
+        if (const auto it = g_archiveProbes.find(url);
             it != g_archiveProbes.end() && now - it->second.when < archiveProbeLifetime)
             return it->second.exists;
     }
     const fs::path probe = lf_apfXmlName(icao);
-    const bool exists = lf_downloadTo(lf_archiveUrl(lf_stockArchivePath(icao)), probe);
+    const bool exists = lf_downloadTo(url, probe);
     if (exists) fs::remove(probe);
     std::lock_guard lock(g_archiveProbeMutex);
-    g_archiveProbes[icao] = {exists, now};
+    g_archiveProbes[url] = {exists, now};
     return exists;
 }
 

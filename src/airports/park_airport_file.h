@@ -85,7 +85,7 @@ std::string lf_findApf(const std::string& icao);
 bool gf_airportFileAvailable(const std::string& icao);
 
 // Whether the download site's stock archive holds the airport. One download
-// probe per airport and result, kept for g_archiveProbeLifetime, so the
+// probe per airport and site, its answer kept for half an hour, so the
 // frequent checks while the user stands at an airport without a file do not
 // fetch it again and again.
 bool lf_existsInOnlineArchive(const std::string& icao);

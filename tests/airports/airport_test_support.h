@@ -15,6 +15,7 @@
 #include "build_config.h"
 #include "config/parameters.h"
 #include "config/paths.h"
+#include "foundation/text_file.h"
 #include "liveries/dbase.h"
 #include "support/temp_folder.h"
 

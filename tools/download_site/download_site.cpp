@@ -1,6 +1,7 @@
 #include "download_site/download_site.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -10,6 +11,7 @@ namespace zrb::tools {
 
 namespace {
 constexpr const char* loopback = "127.0.0.1";
+constexpr auto startTimeout = std::chrono::seconds(10);
 }
 
 DownloadSite::DownloadSite() : m_server(std::make_unique<httplib::Server>()) { start(0); }
@@ -48,6 +50,11 @@ void DownloadSite::start(int port) {
     }
     if (m_port <= 0) throw std::runtime_error("the download stand-in cannot bind a port");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop before the server runs would be lost (stop() only ends a running
+    // server) and the join in the destructor would wait for ever.
+    const auto deadline = std::chrono::steady_clock::now() + startTimeout;
+    while (!m_server->is_running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::string DownloadSite::baseUrl() const {
