@@ -47,6 +47,36 @@ std::string gf_ansiToUtf8(std::string_view text) {
     return out;
 }
 
+std::string gf_utf8ToAnsi(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < firstHighByte) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        char32_t c = length == 4 ? b & 0x07 : length == 3 ? b & 0x0F : b & 0x1F;
+        bool valid = length > 1 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        i += valid ? length : 1;
+        char byte = '?';
+        if (valid && c >= firstLatin1Byte && c <= 0xFF) {
+            byte = static_cast<char>(c);
+        } else if (valid) {
+            for (std::size_t k = 0; k < g_cp1252High.size(); ++k)
+                if (g_cp1252High[k] == c) byte = static_cast<char>(firstHighByte + k);
+        }
+        out.push_back(byte);
+    }
+    return out;
+}
+
 std::string gf_firstUtf8Chars(std::string_view text, std::size_t maxChars) {
     std::size_t chars = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {

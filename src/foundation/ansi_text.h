@@ -14,6 +14,10 @@ namespace zrb {
 // the control characters of the same number, as the system's own conversion does.
 std::string gf_ansiToUtf8(std::string_view text);
 
+// UTF-8 to Windows-1252, for texts the simulator reads in that code page (file
+// paths). A character the code page lacks, and a broken sequence, become '?'.
+std::string gf_utf8ToAnsi(std::string_view text);
+
 // The first maxChars characters of a UTF-8 text (a character is a lead byte
 // with its continuation bytes).
 std::string gf_firstUtf8Chars(std::string_view text, std::size_t maxChars);

@@ -3,7 +3,7 @@
 // and the once-a-second pass that removes at most one aircraft by them.
 
 #include "simlink/sim_link.h"
-#include "traffic/manager_seam.h"
+#include "traffic/traffic_manager.h"
 
 namespace zrb {
 

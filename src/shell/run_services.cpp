@@ -113,8 +113,8 @@ RunServices gf_realRunServices() {
     s.coupledSearchDone = [](std::uint32_t hexId) { return gf_coupledSearchDone(hexId); };
     s.searchCoupledCallsigns = [](std::uint32_t hexId) { gf_searchCoupledCallsigns(hexId); };
     s.removeStaticDoubles = [](std::uint32_t hexId, bool onGround) { gf_removeStaticDoubles(hexId, onGround); };
-    s.countLiveParked = [] { return gf_countLiveParked(); };
-    s.countStaticParked = [] { return gf_countStaticParked(); };
+    s.countLiveParked = [] { return gf_countLiveParked(true); };
+    s.countStaticParked = [] { return gf_countStaticParked(true); };
     return s;
 }
 

@@ -18,7 +18,7 @@
 
 #include "airports/airport_services_seam.h"
 #include "simlink/sim_link.h"
-#include "traffic/manager_seam.h"
+#include "traffic/traffic_manager.h"
 
 namespace zrb {
 

@@ -18,7 +18,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/sim_state.h"
 #include "simlink/user_stand.h"
-#include "traffic/category_name_seam.h"
+#include "traffic/ai_aircraft.h"
 
 namespace zrb {
 

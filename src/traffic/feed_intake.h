@@ -7,8 +7,8 @@
 // The buffered history is processed at once on the reader's thread, before the
 // reader reports that it receives (the worker is still waiting for that).
 //
-// The processing of single records here is the least the feed needs until the
-// manager's intake is built: it keeps them, in order, for the manager to take.
+// Scheduling and the hand-over are complete (feed_intake.cpp); the processing
+// of single records is still the intake's least form (feed_intake_seam.cpp).
 
 #include <atomic>
 #include <cstdint>
@@ -45,7 +45,8 @@ void gf_scheduleTrafficRecords(std::vector<TrafficRecord>& batch, int delaySecon
 // One record of the history (reader thread) or of a pending batch (worker).
 void gf_processTrafficRecord(const TrafficRecord& record);
 
-// The records processed so far, in order, taken out of the intake.
+// The records processed so far (the last 4096), in order, taken out of the
+// intake's least form; the feed's tests read them until the intake is built.
 // Guarded inside by its own mutex.
 std::vector<TrafficRecord> gf_takeProcessedTrafficRecords();
 

@@ -2,6 +2,7 @@
 // One received position of a live aircraft, as the feed delivers it and the
 // manager queues it.
 
+#include <cmath>
 #include <cstdint>
 
 namespace zrb {
@@ -23,5 +24,13 @@ struct PosSample {
     double track = 0.0;  // radians
     std::uint8_t trackKnown = 0;
 };
+
+// Every number is finite and the position lies on the globe: a sample the
+// manager may move an aircraft to.
+inline bool gf_samplePlausible(const PosSample& s) {
+    return std::isfinite(s.lat) && std::isfinite(s.lon) && std::isfinite(s.altitude) && std::isfinite(s.groundSpeed) &&
+           std::isfinite(s.heading) && std::isfinite(s.verticalRate) && std::isfinite(s.speed) &&
+           std::isfinite(s.bank) && std::isfinite(s.track) && std::fabs(s.lat) <= 90.0 && std::fabs(s.lon) <= 180.0;
+}
 
 }  // namespace zrb

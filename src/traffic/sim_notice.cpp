@@ -1,17 +1,15 @@
 #include "traffic/sim_notice.h"
 
-#include <utility>
-
 namespace zrb {
 
 namespace {
-constexpr std::size_t noticeReserve = 256;
 
 std::vector<SimNotice> lf_makeNoticeList() {
     std::vector<SimNotice> list;
-    list.reserve(noticeReserve);
+    list.reserve(g_simNoticeReserve);
     return list;
 }
+
 }  // namespace
 
 std::mutex g_noticeMutex;

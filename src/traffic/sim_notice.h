@@ -1,7 +1,8 @@
 #pragma once
 // Results from the simulator (and the feed's blocked-callsign check) on their
 // way to the manager. Pushed from any thread into one list under
-// g_noticeMutex; the manager takes them at the start of every pass.
+// g_noticeMutex; the manager takes them at the start of every pass
+// (notice_processing.h).
 
 #include <cstdint>
 #include <mutex>
@@ -10,11 +11,11 @@
 namespace zrb {
 
 enum class SimNoticeKind : std::uint32_t {
-    liveCreated = 0,
+    liveCreated = 0,      // b: altitude above ground (ft)
     staticCreated = 1,
     removed = 2,
-    groundData = 3,
-    centreOfGravity = 4,
+    groundData = 3,       // hexId: on-ground word; a: ground altitude (ft); b: altitude above ground (ft)
+    centreOfGravity = 4,  // a: centre of gravity above ground (ft); b: parked pitch (rad)
     blocked = 5,
     creationFailed = 6,
 };
@@ -29,7 +30,9 @@ struct SimNotice {
 };
 static_assert(sizeof(SimNotice) == 32, "SimNotice is a fixed 32-byte record");
 
-// Owns g_simNotices.
+inline constexpr std::size_t g_simNoticeReserve = 256;
+
+// Owns g_simNotices. Taken before g_simConnectMutex when both are held.
 extern std::mutex g_noticeMutex;
 // Guarded by g_noticeMutex.
 extern std::vector<SimNotice> g_simNotices;
