@@ -3,6 +3,7 @@
 #include "config/parameters.h"
 #include "foundation/log.h"
 #include "foundation/random.h"
+#include "liveries/dbase.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
 
@@ -15,7 +16,7 @@ constexpr std::uint32_t off = 0;
 constexpr std::uint32_t cabinDraws = 10;
 constexpr std::uint32_t cabinOnBelow = 9;  // draws 0..8 of 0..9
 
-bool lf_isRotorcraft(const AiAc& aircraft) { return aircraft.category == g_categoryRotorcraft; }
+bool lf_isRotorcraft(const AiAc& aircraft) { return aircraft.category == static_cast<std::uint32_t>(g_categoryRotorcraft); }
 
 std::uint32_t lf_navWhileParked() { return NAV_LIGHTS_WHILE_PARKED.value ? on : off; }
 

@@ -19,7 +19,6 @@ namespace zrb {
 inline constexpr std::array<std::uint32_t, 5> g_throttleValues{0, 4914, 8191, 11468, 16383};
 inline constexpr std::array<std::uint32_t, 4> g_flapsValues{0, 3072, 10240, 16383};
 inline constexpr std::uint32_t g_throttleFull = 4;
-inline constexpr std::uint32_t g_categoryRotorcraft = 5;
 inline constexpr double g_lightsHighAltitudeFt = 10000.0;  // landing and logo lights at or below
 inline constexpr double g_cabinLightsAglFt = 2000.0;       // cabin lights from this height above ground
 

@@ -35,7 +35,8 @@ void lf_stepToNext(LiveAc& a, std::int32_t now) {
     const double dt = std::max<double>(next.duePass - now, g_minStepPasses);
     a.latRate = (next.lat - a.block.latitudeDeg) / dt;
     a.lonRate = (next.lon - a.block.longitudeDeg) / dt;
-    a.altitudeRate = (next.altitude - a.block.altitudeFt) / dt;
+    // On the ground the simulator's ground data set the altitude.
+    a.altitudeRate = next.airborne != 0 ? (next.altitude - a.block.altitudeFt) / dt : 0.0;
     const LatLon from{a.block.latitudeDeg, a.block.longitudeDeg};
     const LatLon to{next.lat, next.lon};
     if (gf_distanceNm(from, to) > 0.0) a.block.headingRad = gf_initialBearing(from, to);

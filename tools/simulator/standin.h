@@ -162,6 +162,15 @@ public:
     void setFrameRate(double hz);
     void setGroundElevationFt(double feet);
     void setLiveries(std::vector<std::string> titles);  // empty: every title is accepted
+    // These titles are refused with exception 22 (CREATE_OBJECT_FAILED), as the
+    // simulator refuses a livery it cannot load.
+    void setRefusedTitles(std::vector<std::string> titles);
+    // Centre of gravity above ground (ft) and parked pitch (degrees) of the AI
+    // objects created from now on; an AI object counts as on the ground while
+    // its altitude is at most the ground elevation + this height + 1 ft.
+    void setNewObjectCg(double cgFt, double pitchDeg);
+    // The frame rate the Frame events report (negative: the ticker's rate).
+    void setReportedFrameRate(double hz);
     // Adds an AI aircraft nobody asked for (as other add-ons do); returns its id.
     std::uint32_t addForeignAircraft(const SimAircraft& aircraft);
 
@@ -173,6 +182,13 @@ public:
     void emitFlightLoaded(const std::string& fileName);
     void emitPositionChanged();
     void emitFrame();                          // one Frame event now
+    // Waits until a connection has handled the client's packet with this send
+    // id and everything before it; false when the time is up first.
+    bool waitHandled(std::uint32_t sendId, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // A CLIENT_DATA message (id 16) whose body is the marker, to every open
+    // connection, after everything queued for it so far; a client that has
+    // dispatched it has dispatched all that came before.
+    void sendMarker(std::uint32_t marker);
     void tickSecond();                         // answer the period-second requests now
     void sendRaw(const std::vector<std::uint8_t>& bytes);  // to every client, as they are
     void dropClients(bool reset);              // close every client connection (reset: RST)
@@ -181,6 +197,8 @@ public:
     std::vector<SimAircraft> aiObjects() const;
     std::vector<RecordedEvent> events() const;
     std::vector<RecordedFlightPlan> flightPlans() const;
+    std::vector<SimAircraft> creations() const;        // every AI object as it was created, in order
+    std::vector<std::uint32_t> removals() const;       // object ids the clients removed, in order
     std::vector<PacketLogEntry> packetLog() const;
     void clearPacketLog();
     std::vector<ConnectionInfo> connections() const;  // the ones still connected
@@ -258,6 +276,13 @@ private:
     bool m_paused = false;
     bool m_running = true;
     std::vector<std::string> m_liveries;
+    std::vector<std::string> m_refusedTitles;
+    double m_newObjectCgFt = 8.0;
+    double m_newObjectPitchDeg = 0.0;
+    double m_reportedFrameRateHz = -1.0;
+    mutable std::condition_variable m_handled;  // a reader handled a batch of packets
+    std::vector<SimAircraft> m_creations;
+    std::vector<std::uint32_t> m_removals;
     std::map<std::uint32_t, SimAircraft> m_objects;
     std::uint32_t m_nextObjectId = 100;
     int m_failCreates = 0;

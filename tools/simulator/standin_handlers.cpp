@@ -264,7 +264,8 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     const auto title = r.text(16, kNameFieldBytes, &titleEnds);
     const auto tail = r.text(272, kTailNumberFieldBytes, &tailEnds);
     const bool knownTitle =
-        m_liveries.empty() || std::find(m_liveries.begin(), m_liveries.end(), *title) != m_liveries.end();
+        (m_liveries.empty() || std::find(m_liveries.begin(), m_liveries.end(), *title) != m_liveries.end()) &&
+        std::find(m_refusedTitles.begin(), m_refusedTitles.end(), *title) == m_refusedTitles.end();
     if (!titleEnds || title->empty() || !knownTitle) {
         queueException(c, excCreateObjectFailed, p.sendId, 1);
         return;
@@ -296,7 +297,10 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     object.trueAirspeedKt = *r.u32(336);
     object.createRequestId = *r.u32(340);
     object.ownerConnection = c.id;
+    object.staticCgFt = m_newObjectCgFt;
+    object.staticPitchDeg = m_newObjectPitchDeg;
     const std::uint32_t id = object.objectId;
+    m_creations.push_back(object);
     m_objects[id] = std::move(object);
     queue(c, MessageBuilder(msgAssignedObjectId).u32(m_objects[id].createRequestId).u32(id).finish());
     queueSystemEvent("ObjectAdded", [&](std::uint32_t eventId) {
@@ -316,6 +320,7 @@ void SimStandin::onRemove(Connection& c, const ClientPacket& p) {
         queueException(c, excUnrecognizedId, p.sendId, 1);
         return;
     }
+    m_removals.push_back(objectId);
     queueSystemEvent("ObjectRemoved", [&](std::uint32_t eventId) {
         return MessageBuilder(msgEventObjectAddRemove).u32(kUnknownGroup).u32(eventId).u32(objectId).u32(
             kObjectTypeAircraft).finish();

@@ -23,6 +23,7 @@ constexpr std::uint32_t kMaxClientPacketBytes = 1024 * 1024;
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
 constexpr auto kOneSecond = std::chrono::seconds(1);
 constexpr double kMaxFrameRateHz = 1000.0;
+constexpr std::uint32_t kClientDataMessage = 16;  // SIMCONNECT_RECV_ID_CLIENT_DATA
 
 int lf_listen(int family, std::uint16_t port, std::uint16_t& bound) {
     const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -199,6 +200,8 @@ void SimStandin::readerLoop(ConnectionPtr connection) {
         }
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(consumed));
         flushOutboxes();
+        { std::lock_guard lock(m_stateMutex); }
+        m_handled.notify_all();
         if (protocolError) break;
     }
     if (connection->resetOnClose.load()) {
@@ -416,6 +419,39 @@ std::uint32_t SimStandin::addForeignAircraft(const SimAircraft& aircraft) {
     return id;
 }
 
+void SimStandin::setRefusedTitles(std::vector<std::string> titles) {
+    std::lock_guard lock(m_stateMutex);
+    m_refusedTitles = std::move(titles);
+}
+
+void SimStandin::setNewObjectCg(double cgFt, double pitchDeg) {
+    std::lock_guard lock(m_stateMutex);
+    m_newObjectCgFt = cgFt;
+    m_newObjectPitchDeg = pitchDeg;
+}
+
+void SimStandin::setReportedFrameRate(double hz) {
+    std::lock_guard lock(m_stateMutex);
+    m_reportedFrameRateHz = hz;
+}
+
+bool SimStandin::waitHandled(std::uint32_t sendId, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_stateMutex);
+    return m_handled.wait_for(lock, timeout, [&] {
+        return std::any_of(m_connections.begin(), m_connections.end(),
+                           [&](const ConnectionPtr& c) { return c->info.lastSendId >= sendId; });
+    });
+}
+
+void SimStandin::sendMarker(std::uint32_t marker) {
+    {
+        std::lock_guard lock(m_stateMutex);
+        for (const auto& c : m_connections)
+            if (c->info.open) queue(*c, MessageBuilder(kClientDataMessage).u32(marker).finish());
+    }
+    flushOutboxes();
+}
+
 void SimStandin::failNextCreates(int count) {
     std::lock_guard lock(m_stateMutex);
     m_failCreates = count;
@@ -474,7 +510,7 @@ void SimStandin::emitPositionChanged() {
 void SimStandin::emitFrame() {
     {
         std::lock_guard lock(m_stateMutex);
-        const auto rate = static_cast<float>(m_frameRateHz);
+        const auto rate = static_cast<float>(m_reportedFrameRateHz >= 0.0 ? m_reportedFrameRateHz : m_frameRateHz);
         queueSystemEvent("Frame", [&](std::uint32_t eventId) {
             return MessageBuilder(msgEventFrame).u32(kUnknownGroup).u32(eventId).u32(0).f32(rate).f32(1.0f).finish();
         });
@@ -531,6 +567,16 @@ std::vector<RecordedEvent> SimStandin::events() const {
 std::vector<RecordedFlightPlan> SimStandin::flightPlans() const {
     std::lock_guard lock(m_stateMutex);
     return m_flightPlans;
+}
+
+std::vector<SimAircraft> SimStandin::creations() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_creations;
+}
+
+std::vector<std::uint32_t> SimStandin::removals() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_removals;
 }
 
 std::vector<PacketLogEntry> SimStandin::packetLog() const {

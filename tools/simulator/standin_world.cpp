@@ -12,6 +12,7 @@ namespace {
 using namespace simconnect;
 
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
+constexpr double kOnGroundMarginFt = 1.0;
 
 }  // namespace
 
@@ -116,7 +117,12 @@ void SimStandin::applyDefinitionData(const std::vector<Datum>& definition, std::
         else if (name == "airspeed true") a.trueAirspeedKt = value;
         else a.controls[datum.name] = value;
     }
-    if (position) ++a.positionUpdates;
+    if (!position) return;
+    ++a.positionUpdates;
+    // Flat ground at the elevation: an AI object stands on it while its
+    // centre of gravity is no higher than its height above the wheels.
+    if (a.objectId != m_user.aircraft.objectId)
+        a.onGround = a.altitudeFt - m_groundElevationFt <= a.staticCgFt + kOnGroundMarginFt;
 }
 
 std::vector<std::uint8_t> SimStandin::objectDataMessage(std::uint32_t messageId, std::uint32_t requestId,
