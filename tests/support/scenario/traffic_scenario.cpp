@@ -93,7 +93,9 @@ TrafficScenario::TrafficScenario(ScenarioOptions options) : m_options(options) {
     user.aircraft.altitudeFt = m_options.groundElevationFt;
     user.aircraft.onGround = true;
     m_sim->setUser(user);
-    m_sim->writeSimConnectCfg(m_folder.path());
+    // Small packets go out at once: Nagle's delay would cost 40 ms a round.
+    writeFile(m_folder.path() / "SimConnect.cfg", "[SimConnect]\r\nProtocol=IPv4\r\nAddress=127.0.0.1\r\nPort=" +
+                                                    std::to_string(m_sim->port()) + "\r\nDisableNagle=1\r\n");
     useLoopbackEnvironment(m_folder.path());
 
     lf_resetManagerAndLink();
@@ -218,6 +220,12 @@ void TrafficScenario::setUser(double lat, double lon, double altitudeFt, bool on
     user.aircraft.altitudeFt = altitudeFt;
     user.aircraft.onGround = onGround;
     m_sim->setUser(user);
+}
+
+void TrafficScenario::frame() {
+    m_sim->emitFrame();
+    m_inbound = true;
+    settle();
 }
 
 std::uint32_t TrafficScenario::lastSentId() const {

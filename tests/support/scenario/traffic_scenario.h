@@ -111,6 +111,8 @@ public:
     // Dispatches and waits until every packet sent so far is handled and every
     // reply has reached the dispatch (the passes do this themselves).
     void settle();
+    // One Frame event now (between passes), then quiet.
+    void frame();
     // The user aircraft in the stand-in, picked up by the manager's next copy.
     void setUser(double lat, double lon, double altitudeFt, bool onGround);
 
