@@ -3,6 +3,8 @@
 // spawn stack, read from the simulator layer's queues without a simulator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "airports/manager_needs_seam.h"
@@ -103,6 +105,27 @@ TEST_F(Pass, TwoFeedRecordsPerPassFromTheBack) {
     lf_handleAddingStack();
     EXPECT_EQ(pending(), 0u);
     EXPECT_EQ(g_liveList.size(), 5u);
+}
+
+TEST_F(Pass, FeedRecordsOffTheGlobeLeaveNoRecord) {
+    {
+        std::lock_guard lock(g_runMutex);
+        for (const double lat : {std::nan(""), 95.0}) {
+            TrafficRecord r;
+            r.hexId = 0x400100;
+            r.callsign = "NAN1";
+            r.type = "A320";
+            r.sample.lat = lat;
+            r.sample.lon = 8.0;
+            g_pendingTrafficRecords.push_back(r);
+        }
+    }
+    lf_handleAddingStack();
+    EXPECT_TRUE(g_liveList.empty());
+    const auto lines = m_folder.logLines();
+    EXPECT_LE(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("off the globe") != std::string::npos; }),
+              1);
 }
 
 TEST_F(Pass, TheSpawnStackBecomesCreateRequestsInDegreesUnlessTheCallsignCannotBeSent) {

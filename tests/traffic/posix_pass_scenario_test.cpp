@@ -56,6 +56,8 @@ TEST(PassScenario, ACreatedAircraftTogglesItsLightsStartsFliesAndFilesItsPlan) {
     EXPECT_NEAR(created.pitchDeg, -3.0 + 400.0 / 600.0 * 2.2, 1e-9) << "-800 fpm: half of it counts";
     EXPECT_NEAR(created.headingDeg, 90.0, 0.1);
     const std::int32_t createdAt = s.tick();
+    s.passes(150);
+    EXPECT_EQ(s.sim().aiObjects().front().positionUpdates, 0u) << "nothing is sent before the activation";
 
     // Two toggles on the way, then the start pattern at 2 s.
     ASSERT_TRUE(s.passUntil([&] { return gf_findLive(dlh.hexId)->fs == LifecycleState::active; }, 300));
