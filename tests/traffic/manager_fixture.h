@@ -12,6 +12,7 @@
 #include "airports/aircraft_from_livery.h"
 #include "build_config.h"
 #include "config/parameters.h"
+#include "config/settings_fixture.h"
 #include "config/paths.h"
 #include "liveries/dbase.h"
 #include "liveries/livery_matcher_seam.h"
@@ -24,19 +25,10 @@
 
 namespace zrb::test {
 
-inline void resetParametersToDefaults() {
-    for (Parameter* p : gf_allParameters()) {
-        if (auto* i = dynamic_cast<IntParameter*>(p)) i->value = i->defaultValue;
-        if (auto* b = dynamic_cast<BoolParameter*>(p)) b->value = b->defaultValue;
-        if (auto* s = dynamic_cast<StringParameter*>(p)) s->value = s->defaultValue;
-        if (auto* f = dynamic_cast<FloatEditParameter*>(p)) f->value = f->defaultValue;
-    }
-}
-
 class ManagerTest : public ::testing::Test {
 protected:
     ManagerTest() {
-        resetParametersToDefaults();
+        resetAllParameters();
         LOG.value = true;
         g_stopProgram = false;
         gf_resetStopState();
@@ -55,7 +47,7 @@ protected:
         gf_resetSimLink(5);
         gf_resetStopState();
         gf_setProgramDataFolderForTest({});
-        resetParametersToDefaults();
+        resetAllParameters();
     }
 
     static AcIdentity identity(std::uint32_t hexId, const std::string& callsign, const std::string& type) {

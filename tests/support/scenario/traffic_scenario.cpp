@@ -9,6 +9,7 @@
 
 #include "build_config.h"
 #include "config/parameters.h"
+#include "config/settings_fixture.h"
 #include "config/paths.h"
 #include "liveries/dbase.h"
 #include "liveries/livery_matcher_seam.h"
@@ -34,15 +35,6 @@ constexpr auto settleLimit = std::chrono::seconds(10);
 // The virtual system clock (gf_setSystemClock takes a plain function).
 std::atomic<Seconds> g_virtualNow{0};
 Seconds lf_virtualClock() { return g_virtualNow.load(); }
-
-void resetParameters() {
-    for (Parameter* p : gf_allParameters()) {
-        if (auto* i = dynamic_cast<IntParameter*>(p)) i->value = i->defaultValue;
-        if (auto* b = dynamic_cast<BoolParameter*>(p)) b->value = b->defaultValue;
-        if (auto* s = dynamic_cast<StringParameter*>(p)) s->value = s->defaultValue;
-        if (auto* f = dynamic_cast<FloatEditParameter*>(p)) f->value = f->defaultValue;
-    }
-}
 
 // One livery per type of the sample database.
 std::vector<SeamLivery> lf_sampleLiveries() {
@@ -71,7 +63,7 @@ void lf_resetManagerAndLink() {
 TrafficScenario::TrafficScenario(ScenarioOptions options) : m_options(options) {
     g_virtualNow = m_options.start;
     gf_setSystemClock(&lf_virtualClock);
-    resetParameters();
+    resetAllParameters();
     LOG.value = m_options.log;
     SIM_INSTALL_PATH.value = std::string("C:\\Prepar3D v5");
     gf_setWorkingRange(RANGE.value);
@@ -142,7 +134,7 @@ TrafficScenario::~TrafficScenario() {
     g_seamLiveries.clear();
     gf_setProgramDataFolderForTest({});
     gf_setSystemClock(nullptr);
-    resetParameters();
+    resetAllParameters();
 }
 
 std::filesystem::path TrafficScenario::dataFolder() const { return m_folder.path() / "data"; }
