@@ -7,7 +7,7 @@
 #include "foundation/log.h"
 #include "liveries/dbase.h"
 #include "liveries/livery_tables.h"
-#include "traffic/category_name_seam.h"
+#include "traffic/category_name.h"
 
 namespace zrb {
 

@@ -12,7 +12,7 @@
 #include "liveries/dbase.h"
 #include "liveries/livery_tables.h"
 #include "liveries/similar_types.h"
-#include "traffic/failed_titles_seam.h"
+#include "traffic/failed_titles.h"
 
 namespace zrb {
 

@@ -18,7 +18,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/sim_state.h"
 #include "simlink/user_stand.h"
-#include "traffic/ai_aircraft.h"
+#include "traffic/category_name.h"
 
 namespace zrb {
 

@@ -22,15 +22,15 @@ auto lf_lookUp(const Table& table, std::uint32_t key) {
 
 }  // namespace
 
-LiveAc::LiveAc(const PosSample& first, const AcIdentity& identity, double feedTimeS) : feedTime(feedTimeS) {
-    lf_copyIdentity(*this, identity);
+LiveAc::LiveAc(const PosSample& first, const AcIdentity& source, double feedTimeS) : feedTime(feedTimeS) {
+    lf_copyIdentity(*this, source);
     samples.push_back(first);
 }
 
-AiAc gf_initStaticAc(const AcIdentity& identity, std::uint32_t standId, double lat, double lon, double heading,
+AiAc gf_initStaticAc(const AcIdentity& source, std::uint32_t standId, double lat, double lon, double heading,
                      std::uint32_t cargo) {
     AiAc aircraft;
-    lf_copyIdentity(aircraft, identity);
+    lf_copyIdentity(aircraft, source);
     aircraft.standId = standId;
     aircraft.lat = lat;
     aircraft.lon = lon;
@@ -51,12 +51,6 @@ std::string_view gf_phaseName(std::uint32_t st) {
     static const NameTable names{{0, "pushing_back"}, {1, "pushed_back"}, {2, "taxi"},   {3, "take_off"},
                                  {4, "flying"},       {5, "parking"},     {6, "parked"}, {7, "birth"}};
     return lf_lookUp(names, st);
-}
-
-std::string_view gf_categoryName(std::uint32_t category) {
-    static const NameTable names{{0, "Light"}, {1, "Buzjets"}, {2, "Large"}, {3, "Heavy"}, {4, "HighPerf"},
-                                 {5, "Rotorcraft"}};
-    return lf_lookUp(names, category);
 }
 
 double gf_maxSpeedChange(std::uint32_t category) {

@@ -15,6 +15,7 @@
 #include "airports/aircraft_identity.h"
 #include "foundation/geodesy.h"
 #include "simlink/sim_queues.h"
+#include "traffic/category_name.h"
 #include "traffic/pos_sample.h"
 
 namespace zrb {
@@ -155,11 +156,10 @@ AiAc gf_initStaticAc(const AcIdentity& identity, std::uint32_t standId, double l
 void lf_copyIdentity(AcIdentity& to, const AcIdentity& from);
 
 // "buffer", "adding2sim", ...; "pushing_back", ..., "birth"; "Light", ...,
-// "Rotorcraft". A value without an entry throws std::out_of_range
+// "Rotorcraft" (category_name.h). A value without an entry throws std::out_of_range
 // "invalid unordered_map<K, T> key".
 std::string_view gf_liveStateName(std::uint32_t state);
 std::string_view gf_phaseName(std::uint32_t st);
-std::string_view gf_categoryName(std::uint32_t category);
 inline std::string_view gf_liveStateName(LifecycleState state) { return gf_liveStateName(static_cast<std::uint32_t>(state)); }
 inline std::string_view gf_phaseName(MovementState st) { return gf_phaseName(static_cast<std::uint32_t>(st)); }
 

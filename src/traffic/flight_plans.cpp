@@ -10,7 +10,7 @@
 #include "config/parameters.h"
 #include "config/paths.h"
 #include "foundation/log.h"
-#include "simlink/ansi_text.h"
+#include "foundation/ansi_text.h"
 #include "simlink/sim_requests.h"
 
 namespace zrb {

@@ -13,13 +13,7 @@
 
 namespace zrb {
 
-std::vector<std::string> g_failedTitles;
-std::set<std::string> g_failedKeys;
 std::unordered_map<std::uint32_t, std::string_view> g_rememberedLiveries;
-
-bool gf_isFailedTitle(std::string_view title) {
-    return std::find(g_failedTitles.begin(), g_failedTitles.end(), title) != g_failedTitles.end();
-}
 
 std::string_view lf_rememberedLivery(std::uint32_t hexId) {
     const auto it = g_rememberedLiveries.find(hexId);
@@ -40,18 +34,11 @@ void gf_liveryCreationFailed(const AiAc& aircraft) {
     gf_showMessage(fmt::format("{} '{}' could not be created by your Sim!", aircraft.callsign, aircraft.title), true);
     g_failedKeys.insert(fmt::format("{} {}", aircraft.type, aircraft.airline));
     if (aircraft.title.empty() || gf_isFailedTitle(aircraft.title)) return;
-    g_failedTitles.emplace_back(aircraft.title);
+    g_failedTitles.push_back(aircraft.title);
     if (g_failedTitles.size() < g_maxFailedTitles) return;
     const std::string text = "There are too many liveries that could not be created by P3D!";
     gf_logLine("\n{}Error {}, {}\n", "===> ", g_tooManyFailedLiveriesCode, text);
     throw UserErrorException(g_tooManyFailedLiveriesCode, fmt::format("{}, see Log.txt", text));
-}
-
-std::vector<std::string> gf_failedLiveryLines() {
-    std::vector<std::string> lines;
-    lines.reserve(g_failedKeys.size());
-    for (const std::string& key : g_failedKeys) lines.push_back("  " + key);
-    return lines;
 }
 
 void gf_logNoMatches() {

@@ -5,32 +5,25 @@
 // simulator cannot create stop the run with user error 81.
 //
 // Threads: worker thread. The livery matcher (on the worker too) reads
-// g_failedTitles and refuses every title on it.
+// g_failedTitles (failed_titles.h) and refuses every title on it.
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "traffic/ai_aircraft.h"
+#include "traffic/failed_titles.h"
 
 namespace zrb {
 
 inline constexpr std::size_t g_maxFailedTitles = 20;
 inline constexpr int g_tooManyFailedLiveriesCode = 81;
 
-// Titles the simulator failed to create, each once, in order of failure.
-// Kept as text: the livery list may be built anew by the next run.
-extern std::vector<std::string> g_failedTitles;
-// "{type} {airline}" of the aircraft whose creation failed.
-extern std::set<std::string> g_failedKeys;
 // Hex id -> the title the aircraft was created with (a view into the livery
 // list, which stays put while a run lasts).
 extern std::unordered_map<std::uint32_t, std::string_view> g_rememberedLiveries;
-
-bool gf_isFailedTitle(std::string_view title);
 
 // The remembered title of the hex id, empty when none. A remembered title that
 // has failed since is forgotten and empty returned.
@@ -46,8 +39,6 @@ void gf_clearRememberedLiveries();
 // aircraft of one livery were queued at once) is not counted twice.
 void gf_liveryCreationFailed(const AiAc& aircraft);
 
-// One line per failed key, two blanks before it, for the matching summary.
-std::vector<std::string> gf_failedLiveryLines();
 // "No match found for:" and the no-match set, one line each (LOG on).
 void gf_logNoMatches();
 

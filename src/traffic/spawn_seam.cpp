@@ -8,7 +8,7 @@
 #include "config/parameters.h"
 #include "foundation/geodesy.h"
 #include "liveries/dbase.h"
-#include "liveries/livery_matcher_seam.h"
+#include "liveries/livery_matcher.h"
 #include "traffic/feed_intake.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/removal.h"
@@ -81,7 +81,6 @@ void spawnLiveAc(LiveAc& a) {
         if (a.title.empty()) {
             a.title = lf_rememberedLivery(a.hexId);
             if (a.title.empty()) gf_matchLiveryLive(a);
-            if (gf_isFailedTitle(a.title)) a.title = {};
         }
         if (a.title.empty()) {
             if (!a.registration.empty()) g_noMatchSet.insert(gf_airlineTypeRegKey(a));

@@ -1,7 +1,7 @@
 #pragma once
 // Spawning live aircraft in its least form, until it is built: an aircraft in
 // buffer waits until its first sample is nearly due, gets a livery from the
-// matcher and goes onto the spawn stack, from which the pass builds its create
+// livery matcher and goes onto the spawn stack, from which the pass builds its create
 // request. No stand search, no waiting for the user, no ghost rule. The
 // spawning issue replaces both files and keeps the names.
 //

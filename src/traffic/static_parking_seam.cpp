@@ -7,7 +7,7 @@
 #include "airports/manager_needs_seam.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
-#include "liveries/livery_matcher_seam.h"
+#include "liveries/livery_matcher.h"
 #include "shell/common/run_state.h"
 #include "traffic/traffic_lists.h"
 
@@ -65,7 +65,7 @@ void lf_findStaticParking() {
     source.registration = entry.registration;
     AiAc aircraft = gf_initStaticAc(gf_aircraftFromLivery(source, n), entry.standId, stand->lat, stand->lon,
                                     stand->heading, stand->cargo);
-    if (!gf_matchLiveryStatic(aircraft)) return;
+    if (!gf_matchLiveryStatic(aircraft, *stand)) return;
     const DaySlot observed = lf_observedAt(entry.ageSlots);
     aircraft.planKind = entry.planKind;
     aircraft.day = gf_dayOf(observed);

@@ -8,6 +8,7 @@
 // used without locks. The pass tick (g_passTick, feed_intake.h) is the one
 // value other threads read.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -58,6 +59,11 @@ extern bool g_fastRange;
 // The user aircraft as the manager last copied it (every 100 passes and at
 // the first pass of a run); every distance rule against the user reads it.
 extern UserAcData g_userAcCopy;
+
+// Stand options learned since the park airport's file was last saved ("#
+// updates" in the window): the stand bookkeeping counts up, the airports' save
+// sets it back. Written by the worker, read by any thread.
+inline std::atomic<std::int32_t> g_learnedUpdates{0};
 
 // A static record was flagged drop-from-list or cancelled: the pass erases such
 // records at its end.

@@ -178,8 +178,6 @@ void gf_resetTraffic() {
     g_ghostList.clear();
     PendingParkingList.clear();
     gf_clearRememberedLiveries();
-    g_failedTitles.clear();
-    g_failedKeys.clear();
     g_spawnStack.clear();
     g_noMatchSet.clear();
     g_removalDeque.clear();

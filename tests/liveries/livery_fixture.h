@@ -7,7 +7,7 @@
 
 #include "liveries/livery_tables.h"
 #include "liveries/similar_types.h"
-#include "traffic/failed_titles_seam.h"
+#include "traffic/failed_titles.h"
 
 namespace zrb::test {
 

@@ -15,7 +15,7 @@
 #include "config/settings_fixture.h"
 #include "config/paths.h"
 #include "liveries/dbase.h"
-#include "liveries/livery_matcher_seam.h"
+#include "liveries/livery_fixture.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
 #include "simlink/sim_link.h"
@@ -39,10 +39,12 @@ protected:
         g_passTick = 0;
         gf_setProgramDataFolderForTest(m_folder.path() / "data");
         gf_readDbaseXml(std::filesystem::path(build::sourceDir) / "tests" / "data" / "dbase_sample.xml");
-        g_seamLiveries = {SeamLivery{"", "A320", m_title, false, false}, SeamLivery{"", "B738", m_title, false, false}};
+        buildLiveryTables({{"ZZZ", "A320", m_title}, {"ZZZ", "B738", m_title}});
+        g_failedKeys.clear();
     }
     ~ManagerTest() override {
-        g_seamLiveries.clear();
+        resetLiveryTables();
+        g_failedKeys.clear();
         gf_resetTraffic();
         gf_resetSimLink(5);
         gf_resetStopState();

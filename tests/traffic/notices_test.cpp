@@ -153,7 +153,7 @@ TEST_F(Notices, FailedCreationsAndBlockedCallsigns) {
     EXPECT_TRUE(g_staticList.empty());
     EXPECT_EQ(gf_findLive(10001), nullptr);
     EXPECT_TRUE(gf_queuedClientEvents().empty() && gf_queuedCreates().empty() && gf_queuedRemovals().empty());
-    EXPECT_EQ(g_failedTitles, std::vector<std::string>{m_title}) << "the same livery failing twice counts once";
+    EXPECT_EQ(g_failedTitles, std::vector<std::string_view>{m_title}) << "the same livery failing twice counts once";
     EXPECT_TRUE(m_folder.logContains("DLH1 'Stand-in livery' could not be created by your Sim!"));
     EXPECT_EQ(gf_failedLiveryLines(), (std::vector<std::string>{"  A320 DLH", "  B738 DLH"}));
     // Erasing moved records: they are looked up again.

@@ -12,7 +12,7 @@
 #include "config/settings_fixture.h"
 #include "config/paths.h"
 #include "liveries/dbase.h"
-#include "liveries/livery_matcher_seam.h"
+#include "liveries/livery_fixture.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
 #include "simconnect/loopback_support.h"
@@ -36,12 +36,12 @@ constexpr auto settleLimit = std::chrono::seconds(10);
 std::atomic<Seconds> g_virtualNow{0};
 Seconds lf_virtualClock() { return g_virtualNow.load(); }
 
-// One livery per type of the sample database.
-std::vector<SeamLivery> lf_sampleLiveries() {
-    std::vector<SeamLivery> liveries;
+// One generic livery per type of the sample database.
+std::vector<FixtureLivery> lf_sampleLiveries() {
+    std::vector<FixtureLivery> liveries;
     for (const char* type : {"A319", "A320", "A20N", "A321", "A388", "B738", "B744", "B748", "B763", "B77L", "B77W",
                              "MD11", "C172", "PA28", "C56X", "GLF5", "CRJ9", "EC35", "R44", "F16"})
-        liveries.push_back(SeamLivery{"", type, std::string("Stand-in ") + type, false, false});
+        liveries.push_back(FixtureLivery{"ZZZ", type, std::string("Stand-in ") + type});
     return liveries;
 }
 
@@ -70,7 +70,8 @@ TrafficScenario::TrafficScenario(ScenarioOptions options) : m_options(options) {
     gf_setProgramDataFolderForTest(dataFolder());
     std::filesystem::create_directories(dataFolder());
     gf_readDbaseXml(std::filesystem::path(build::sourceDir) / "tests" / "data" / "dbase_sample.xml");
-    g_seamLiveries = lf_sampleLiveries();
+    buildLiveryTables(lf_sampleLiveries());
+    g_failedKeys.clear();
 
     standin::StandinOptions standinOptions;
     standinOptions.frameRateHz = 0.0;     // Frames only from the passes
@@ -131,7 +132,8 @@ TrafficScenario::~TrafficScenario() {
     gf_setSimConnectEnvironment(gf_defaultSimConnectEnvironment());
     lf_resetManagerAndLink();
     gf_removeFlightPlanFolder();
-    g_seamLiveries.clear();
+    resetLiveryTables();
+    g_failedKeys.clear();
     gf_setProgramDataFolderForTest({});
     gf_setSystemClock(nullptr);
     resetAllParameters();

@@ -29,8 +29,9 @@
 // Feeding: feedLive hands a batch to the intake's real entry point with the
 // live delay of 30 s (records become due 3000 passes later); the pass takes two
 // records per pass. The aircraft database is the test sample
-// (tests/data/dbase_sample.xml); g_seamLiveries holds the liveries the least
-// matcher picks from (one per type of the sample by default).
+// (tests/data/dbase_sample.xml); the livery matcher's tables hold one generic
+// ("ZZZ") livery per type of the sample, titled "Stand-in {type}" (a test may
+// build others with tests/liveries/livery_fixture.h).
 //
 // One scenario at a time per process (the manager's lists are globals). The
 // destructor puts the manager, the link, the clock and the settings back.
