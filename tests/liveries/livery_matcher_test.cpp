@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,19 @@ TEST_F(LiveryMatcher, RefusedAndReservedTitlesAreNeverHandedOut) {
     const Result reserved = matchLive(aircraft("DLH", "B744"));
     EXPECT_EQ(reserved.title, "ZZZ B744");
     EXPECT_EQ(reserved.step, 4);
+}
+
+TEST_F(LiveryMatcher, TheSameSeedGivesTheSamePicks) {
+    const auto picks = [] {
+        gf_seedThreadRng(99);
+        std::vector<std::string> titles;
+        for (int i = 0; i < 20; ++i) titles.push_back(matchLive(aircraft("DLH", "A320")).title);
+        titles.push_back(matchLive(aircraft("AFR", "C56X")).title);
+        return titles;
+    };
+    const std::vector<std::string> first = picks();
+    EXPECT_EQ(picks(), first);
+    EXPECT_GT(std::set<std::string>(first.begin(), first.end()).size(), 2u);
 }
 
 TEST_F(LiveryMatcher, ASingleCandidateDrawsNothing) {
