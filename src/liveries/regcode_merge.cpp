@@ -28,8 +28,17 @@ void lf_processAigRegcodeFile() {
     lf_mergeRegcodes(entries);
 }
 
+bool lf_hasUserFiles() {
+    try {
+        return gf_countFolderEntries(g_myRegcodesFolder) > 0;
+    } catch (const fs::filesystem_error& e) {
+        gf_logMarked("Error reading regcode files in {}, what: {}", gf_pathText(g_myRegcodesFolder), e.what());
+        return false;
+    }
+}
+
 void lf_processRegcodeFolder() {
-    if (gf_countFolderEntries(g_myRegcodesFolder) == 0) return;
+    if (!lf_hasUserFiles()) return;
     const std::string folderText = gf_pathText(g_myRegcodesFolder);
     g_regcodeReport.push_back(fmt::format("Processing files in {}", folderText));
     RegcodeEntries entries;

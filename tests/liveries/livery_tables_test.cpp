@@ -152,6 +152,11 @@ TEST(Regcodes, AShippedFileThatDoesNotDecryptLeavesTheUsersCodes) {
     fs::remove(g_regcodesEncFile);
     lf_processOfflineRegcodes();
     EXPECT_FALSE(fs::exists(g_offlineRegcodesFile));
+
+    // A file where the folder should be is reported, not fatal.
+    writeFile(g_myRegcodesFolder, "not a folder");
+    EXPECT_NO_THROW(lf_processOfflineRegcodes());
+    EXPECT_TRUE(folder.logContains("===> Error reading regcode files in "));
 }
 
 class CategoryReport : public SettingsTest {
