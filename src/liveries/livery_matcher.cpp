@@ -1,6 +1,5 @@
 #include "liveries/livery_matcher.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,8 +44,6 @@ struct LookupKey {
 std::size_t lf_drawIndex(std::size_t count) {
     return count == 1 ? 0 : static_cast<std::size_t>(lf_initThreadRng()() % count);
 }
-
-bool lf_isFailedTitle(std::string_view title) { return std::ranges::find(g_failedTitles, title) != g_failedTitles.end(); }
 
 // Sets the title to a random candidate that is not reserved for its own
 // registrations; empty when every candidate is reserved (a reserved livery is
@@ -174,7 +171,7 @@ int lf_matchFallback(AcIdentity& aircraft) {
 }
 
 void lf_acceptMatch(AcIdentity& aircraft, int step) {
-    if (lf_isFailedTitle(aircraft.title)) {
+    if (gf_isFailedTitle(aircraft.title)) {
         aircraft.title = {};
         return;
     }
@@ -190,7 +187,7 @@ void lf_acceptMatch(AcIdentity& aircraft, int step) {
 
 // The step a static aircraft was matched at; false when the title is refused.
 bool lf_acceptStatic(AcIdentity& aircraft, int step) {
-    if (lf_isFailedTitle(aircraft.title)) {
+    if (gf_isFailedTitle(aircraft.title)) {
         aircraft.title = {};
         return false;
     }
