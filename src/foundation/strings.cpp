@@ -82,6 +82,12 @@ bool gf_containsNoCase(std::string_view text, std::string_view part) {
     return found != text.end();
 }
 
+bool gf_equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lf_asciiLower(x) == lf_asciiLower(y);
+           });
+}
+
 bool gf_parseNamedInt(const NamedIntTarget& target, std::string_view entry) {
     if (!entry.starts_with(target.key)) return false;
     // The number follows the key, whatever the key's length.

@@ -43,6 +43,9 @@ bool gf_equalsUppercased(std::string_view a, std::string_view b);
 // empty part is always contained.
 bool gf_containsNoCase(std::string_view text, std::string_view part);
 
+// Whether the texts are equal with ASCII letter case ignored.
+bool gf_equalsNoCase(std::string_view a, std::string_view b);
+
 // What gf_parseNamedInt reads: the entry must begin with the key; the number
 // that follows the key goes into value. The context text only names the caller
 // in the warning.

@@ -27,12 +27,6 @@ constexpr const char* cargoAttribute = "cargo";
 constexpr const char* titleAttribute = "title";
 constexpr const char* atcidAttribute = "atcid";
 
-// Booleans of the program's XML files: true when the text starts with one of these.
-bool lf_xmlBool(const char* text) {
-    const char c = text[0];
-    return c == '1' || c == 't' || c == 'T' || c == 'y' || c == 'Y';
-}
-
 bool lf_appendLivery(pugi::xml_node parent, const LiveryData& livery) {
     pugi::xml_node liv = parent.append_child(liveryElement);
     if (!liv) return false;
@@ -93,7 +87,7 @@ std::vector<LiveryData> lf_readLiveriesScannedXml(const std::filesystem::path& f
         livery.type = lf_requiredAttribute(liv, typeAttribute);
         livery.title = lf_requiredAttribute(liv, titleAttribute);
         livery.atcid = liv.attribute(atcidAttribute).value();
-        livery.cargo = lf_xmlBool(liv.attribute(cargoAttribute).value());
+        livery.cargo = liv.attribute(cargoAttribute).as_bool();  // "1", "t", "T", "y", "Y" first
         liveries.push_back(std::move(livery));
     }
     if (liveries.empty()) throw UserErrorException(errorNoLiveries, path + " does not contain liveries");

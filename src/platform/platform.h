@@ -39,6 +39,21 @@ std::uint32_t lastSystemError();
 // $XDG_CONFIG_HOME, else $HOME/.config. Empty when the system cannot tell.
 std::optional<std::filesystem::path> appDataFolder();
 
+// The machine's common program data folder (SHGetFolderPathW
+// CSIDL_COMMON_APPDATA, normally C:\ProgramData). On Linux the stand-in folder
+// appDataFolder() / "ProgramData". Empty when the system cannot tell.
+std::optional<std::filesystem::path> programDataFolder();
+
+// ---------------------------------------------------------------- the simulator's own files
+// Where Prepar3D v<version> (version "5" or "6") keeps the lists of installed
+// add-ons that the scans read. On Linux the same names below the stand-in
+// folders above, so a test or the demo puts them under $XDG_CONFIG_HOME:
+//   add-ons.cfg     <AppData>\Lockheed Martin\Prepar3D v<N>\add-ons.cfg
+//   simobjects.cfg  <ProgramData>\Lockheed Martin\Prepar3D v<N>\simobjects.cfg
+// Empty when the folder above it is unknown.
+std::optional<std::filesystem::path> simAddOnsCfgFile(std::string_view version);
+std::optional<std::filesystem::path> simObjectsCfgFile(std::string_view version);
+
 // ---------------------------------------------------------------- files
 // Copies a file over another, replacing it (CopyFileW with bFailIfExists FALSE).
 // std::filesystem's overwrite_existing cannot be used: the MinGW runtime refuses

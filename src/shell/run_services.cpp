@@ -11,7 +11,7 @@
 #include "liveries/data_file_updates.h"
 #include "liveries/dbase.h"
 #include "liveries/livery_matcher.h"
-#include "liveries/livery_scan_seam.h"
+#include "liveries/livery_scan.h"
 #include "liveries/livery_tables.h"
 #include "shell/common/main_window_state.h"
 #include "shell/sim_detection.h"

@@ -1,4 +1,4 @@
-// The Linux stand-ins for the AppData folder, the registry (registry.xml) and the window controls.
+// The Linux stand-ins for the AppData and ProgramData folders, the registry (registry.xml) and the window controls.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -50,6 +50,21 @@ TEST(PosixAppData, XdgConfigHomeThenHomeConfigThenNothing) {
         EnvOverride home("HOME", nullptr);
         EXPECT_EQ(appDataFolder(), std::nullopt);
     }
+}
+
+TEST(PosixAppData, TheSimulatorsListsLieBelowTheStandInFolders) {
+    {
+        EnvOverride xdg("XDG_CONFIG_HOME", "/x/config");
+        EXPECT_EQ(programDataFolder(), std::filesystem::path("/x/config/ProgramData"));
+        EXPECT_EQ(simAddOnsCfgFile("5"), std::filesystem::path("/x/config/Lockheed Martin/Prepar3D v5/add-ons.cfg"));
+        EXPECT_EQ(simObjectsCfgFile("6"),
+                  std::filesystem::path("/x/config/ProgramData/Lockheed Martin/Prepar3D v6/simobjects.cfg"));
+    }
+    EnvOverride xdg("XDG_CONFIG_HOME", "");
+    EnvOverride home("HOME", nullptr);
+    EXPECT_EQ(programDataFolder(), std::nullopt);
+    EXPECT_EQ(simAddOnsCfgFile("5"), std::nullopt);
+    EXPECT_EQ(simObjectsCfgFile("5"), std::nullopt);
 }
 
 // A registry.xml in a temporary AppData folder.

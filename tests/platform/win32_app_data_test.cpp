@@ -1,5 +1,5 @@
 // The AppData folder on the real system call: the user's roaming folder, the
-// parent of the program's data folder.
+// parent of the program's data folder; and the machine's ProgramData folder.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -23,6 +23,20 @@ TEST(Win32AppData, IsTheUsersRoamingFolder) {
     const std::filesystem::path expected(known);
     CoTaskMemFree(known);
     EXPECT_EQ(*folder, expected);
+}
+
+TEST(Win32AppData, TheSimulatorsListsLieInItsKnownFolders) {
+    const auto programData = zrb::platform::programDataFolder();
+    ASSERT_TRUE(programData.has_value());
+    PWSTR known = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &known), S_OK);
+    const std::filesystem::path expected(known);
+    CoTaskMemFree(known);
+    EXPECT_EQ(*programData, expected);
+    EXPECT_EQ(zrb::platform::simObjectsCfgFile("5"),
+              expected / "Lockheed Martin" / "Prepar3D v5" / "simobjects.cfg");
+    EXPECT_EQ(zrb::platform::simAddOnsCfgFile("6"),
+              *zrb::platform::appDataFolder() / "Lockheed Martin" / "Prepar3D v6" / "add-ons.cfg");
 }
 
 }  // namespace

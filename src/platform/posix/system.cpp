@@ -1,5 +1,5 @@
 // Linux stand-ins for the small system queries: error numbers, the AppData
-// folder, the UTC calendar and the timer resolution.
+// and ProgramData folders, the UTC calendar and the timer resolution.
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -30,6 +30,12 @@ std::optional<std::filesystem::path> appDataFolder() {
     if (auto config = lf_absoluteFromEnvironment("XDG_CONFIG_HOME")) return config;
     if (auto home = lf_absoluteFromEnvironment("HOME")) return *home / ".config";
     return std::nullopt;
+}
+
+std::optional<std::filesystem::path> programDataFolder() {
+    auto appData = appDataFolder();
+    if (!appData) return std::nullopt;
+    return *appData / "ProgramData";
 }
 
 bool utcCalendar(std::time_t t, std::tm& out) {

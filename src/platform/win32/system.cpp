@@ -1,4 +1,4 @@
-// Windows: error numbers, the AppData folder, the UTC calendar and the timer
+// Windows: error numbers, the AppData and ProgramData folders, the UTC calendar and the timer
 // resolution.
 #include <windows.h>
 #include <mmsystem.h>
@@ -20,6 +20,12 @@ std::optional<std::filesystem::path> appDataFolder() {
     wchar_t folder[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder))) return std::nullopt;
     // wchar_t holds UTF-16 here, which a path takes as it is.
+    return std::filesystem::path(folder);
+}
+
+std::optional<std::filesystem::path> programDataFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder))) return std::nullopt;
     return std::filesystem::path(folder);
 }
 
