@@ -259,6 +259,16 @@ TEST_F(LiveryScan, TellsTheUserWhatToDoWhenNothingIsFound) {
     EXPECT_FALSE(g_liveriesProcessed);
 }
 
+TEST_F(LiveryScan, AResultThatCannotBeSavedKeepsTheScanOn) {
+    liveryFolder(m_folder / "Liveries" / "a", {"One"});
+    manual({{0, m_folder / "Liveries"}});
+    writeFile(g_liveriesScannedFile / "in the way", "x");  // a folder where the file belongs
+    EXPECT_EQ(userError(), "51: File " + g_liveriesScannedFile.string() + " not found");
+    EXPECT_TRUE(logged("could not save to '" + g_liveriesScannedFile.string() + "'"));
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_FALSE(logged("liveries scan ends"));
+}
+
 TEST_F(LiveryScan, AStopEndsTheScanWithoutTouchingTheLastResult) {
     liveryFolder(m_folder / "Liveries" / "a", {"One"});
     manual({{0, m_folder / "Liveries"}});
