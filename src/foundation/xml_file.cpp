@@ -35,6 +35,15 @@ bool lf_writeStream(const pugi::xml_document& doc, const fs::path& path) {
 }  // namespace
 
 pugi::xml_parse_result gf_loadXml(pugi::xml_document& doc, const fs::path& path) {
+    // A folder opens as a file on Linux and reports an absurd size, which pugixml
+    // would then try to allocate: refuse it as unreadable.
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        doc.reset();
+        pugi::xml_parse_result folder;
+        folder.status = pugi::status_io_error;
+        return folder;
+    }
     // c_str() is wchar_t on Windows, char (UTF-8) elsewhere: pugixml has both overloads.
     return doc.load_file(path.c_str());
 }

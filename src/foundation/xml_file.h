@@ -15,8 +15,9 @@
 namespace zrb {
 
 // Loads the file into the document with pugixml's default parsing. The result
-// tells a missing or unreadable file (status_file_not_found, status_io_error)
-// from a malformed one; description() and offset say what and where.
+// tells a missing or unreadable file (status_file_not_found, status_io_error,
+// also for a folder by that name) from a malformed one; description() and
+// offset say what and where.
 pugi::xml_parse_result gf_loadXml(pugi::xml_document& doc, const std::filesystem::path& path);
 
 // Writes the document with pugixml's default output (XML declaration, one

@@ -80,6 +80,8 @@ TEST(XmlFile, LoadTellsMissingFromBroken) {
     EXPECT_NE(cut.status, pugi::status_file_not_found);
     writeFile(folder / "empty.xml", "");
     EXPECT_FALSE(gf_loadXml(doc, folder / "empty.xml"));
+    std::filesystem::create_directories(folder / "folder.xml");
+    EXPECT_EQ(gf_loadXml(doc, folder / "folder.xml").status, pugi::status_io_error);
     // A name outside ASCII works as well.
     writeFile(folder / "K\xC3\x9CRZ.xml", "<a b=\"c\"/>");
     ASSERT_TRUE(gf_loadXml(doc, folder / "K\xC3\x9CRZ.xml"));
