@@ -204,6 +204,9 @@ TEST_F(Standin, ControlChannelAndCfgFile) {
     EXPECT_TRUE(standin::gf_controlCommand(*m_standin, {{"cmd", "setUser"}, {"lat", 10.5}, {"onGround", false}})["ok"]);
     EXPECT_DOUBLE_EQ(m_standin->user().aircraft.latitudeDeg, 10.5);
     EXPECT_FALSE(m_standin->user().aircraft.onGround);
+    EXPECT_TRUE(standin::gf_controlCommand(*m_standin, {{"cmd", "refuseTitles"}, {"titles", {"Broken"}}})["ok"]);
+    EXPECT_TRUE(standin::gf_controlCommand(*m_standin, {{"cmd", "setNewObjectCg"}, {"cgFt", 9.5}})["ok"]);
+    EXPECT_FALSE(standin::gf_controlCommand(*m_standin, {{"cmd", "refuseTitles"}})["ok"]);  // no titles
     EXPECT_FALSE(standin::gf_controlCommand(*m_standin, {{"cmd", "nonsense"}})["ok"]);
     EXPECT_FALSE(standin::gf_controlCommand(*m_standin, {{"cmd", "setFrameRate"}})["ok"]);  // no hz
     EXPECT_FALSE(standin::gf_controlCommand(*m_standin, json::object())["ok"]);

@@ -88,6 +88,11 @@ json lf_run(SimStandin& s, const json& c) {
         return json::object();
     }
     if (cmd == "setLiveries") return s.setLiveries(c.at("titles").get<std::vector<std::string>>()), json::object();
+    if (cmd == "refuseTitles") return s.setRefusedTitles(c.at("titles").get<std::vector<std::string>>()), json::object();
+    if (cmd == "setNewObjectCg") {
+        s.setNewObjectCg(c.value("cgFt", 8.0), c.value("pitchDeg", 0.0));
+        return json::object();
+    }
     if (cmd == "setGroundElevation") return s.setGroundElevationFt(c.at("ft").get<double>()), json::object();
     if (cmd == "failCreates") return s.failNextCreates(c.value("count", 1)), json::object();
     if (cmd == "failFlightPlans") return s.failNextFlightPlans(c.value("count", 1)), json::object();

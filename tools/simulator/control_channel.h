@@ -7,7 +7,8 @@
 // bankDeg, groundSpeedKt, onGround, title, atcModel, atcId, zuluTime,
 // zuluDayOfYear, zuluYear); "pause"; "run"; "stop" (running off);
 // "setFrameRate" (hz); "setIdentity" (name, version [4 numbers]);
-// "setLiveries" (titles); "setGroundElevation" (ft); "failCreates" (count);
+// "setLiveries" (titles); "refuseTitles" (titles); "setNewObjectCg" (cgFt,
+// pitchDeg); "setGroundElevation" (ft); "failCreates" (count);
 // "failFlightPlans" (count); "exception" (code, sendId, index); "quit";
 // "flightLoaded" (file); "positionChanged"; "frame"; "second";
 // "drop" (reset); "addForeign" (title, atcId, lat, lon, altFt, onGround);
