@@ -121,5 +121,24 @@ TEST_F(LearnedSettings, ParkingShareAndFitAreKeptInBounds) {
         EXPECT_EQ(folder.logLines()[i].find("parking_percentage"), std::string::npos);
 }
 
+TEST_F(LearnedSettings, WithoutALearnedFileTheShareIsFixed) {
+    gf_setCurrentParkAirport({"EGLL", "", 51.47, -0.46, 0.0});
+    const std::string file = gf_pathText(g_myThirdpartyFolder / "EGLL.xml");
+    writeFile(file, parkingFile({{"publisher", "SkyForge"}, {"altitude", "83"}}, parkpos("A", 51.47, -0.46, 20)));
+    const std::string before = readFile(file);
+    parking_percentage.value = 70;
+    gf_enableParkingControl(parking_percentage, true);
+    ApfHeader header;
+    QualityFactors qf = 0;
+    ASSERT_EQ(gf_readApf(file, header, qf), "");
+    EXPECT_EQ(parking_percentage.value, 30);
+    EXPECT_EQ(text(parking_percentage), "30");
+    EXPECT_FALSE(state(parking_percentage).enabled);
+    // The user's own file is read, never written.
+    EXPECT_EQ(readFile(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(g_myThirdpartyFolder),
+                            std::filesystem::directory_iterator()), 1);
+}
+
 }  // namespace
 }  // namespace zrb::test
