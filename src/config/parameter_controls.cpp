@@ -6,6 +6,7 @@
 #include <string>
 
 #include "foundation/log.h"
+#include "foundation/number_text.h"
 #include "foundation/utf16.h"
 
 namespace zrb {
@@ -67,7 +68,26 @@ void gf_setCheckBox(BoolCheckParameter& parameter) {
 void gf_showIntParameter(IntParameter& parameter) {
     const auto handle = lf_existingControl(dynamic_cast<const GuiControl*>(&parameter));
     if (!handle) return;
-    platform::setControlText(*handle, lf_decimalText(parameter.value.load()));
+    if (const auto* combo = dynamic_cast<const IntComboParameter*>(&parameter)) {
+        // A drop-down list ignores a written text: it shows the value only when
+        // that choice is selected.
+        const std::int64_t value = parameter.value.load();
+        int selection = -1;
+        for (std::size_t i = 0; i < combo->choices.size(); ++i)
+            if (combo->choices[i] == value) selection = static_cast<int>(i);
+        platform::setComboSelection(*handle, selection);
+    } else {
+        platform::setControlText(*handle, lf_decimalText(parameter.value.load()));
+    }
+    lf_controlShown();
+}
+
+void gf_showFloatParameter(FloatEditParameter& parameter) {
+    const auto handle = lf_existingControl(&parameter);
+    if (!handle) return;
+    const auto text = lf_toUtf16(gf_floatToText(parameter.value.load()));
+    if (!text) return;
+    platform::setControlText(*handle, *text);
     lf_controlShown();
 }
 

@@ -20,10 +20,13 @@ void gf_fillCombo(IntComboParameter& parameter);
 // does not exist).
 void gf_setCheckBox(BoolCheckParameter& parameter);
 
-// Writes the current value as decimal text into the setting's control; a
-// setting without a control, or whose control does not exist, logs
+// Writes the current value as decimal text into the setting's control (a
+// drop-down list selects that choice, or nothing when the value is none of its
+// choices); a setting without a control, or whose control does not exist, logs
 // "GetDlgItem failed for ID {}" (id 0 for a setting that has no control).
 void gf_showIntParameter(IntParameter& parameter);
+// The same for a value in hours, as gf_floatToText writes it.
+void gf_showFloatParameter(FloatEditParameter& parameter);
 
 // Writes the current text into the edit box; a text that is not valid UTF-8 is
 // logged and nothing is written; a missing control logs "GetDlgItem failed for ID {}".

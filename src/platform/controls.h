@@ -28,10 +28,17 @@ void resetComboBox(ControlHandle control);
 void addComboItem(ControlHandle control, const std::u16string& text);
 void setComboSelection(ControlHandle control, int index);
 
+// CB_GETCURSEL: the selected index, none while nothing is selected or for a
+// handle that names no control. CB_GETLBTEXT: the item's text (at most 255
+// units), none for an index the list does not hold.
+std::optional<int> comboSelection(ControlHandle control);
+std::optional<std::u16string> comboItemText(ControlHandle control, int index);
+
 // BM_SETCHECK with BST_CHECKED or BST_UNCHECKED.
 void setCheck(ControlHandle control, bool checked);
 
-// SetWindowTextW.
+// SetWindowTextW. A drop-down list ignores it (it shows only its selected
+// item): select the item instead.
 void setControlText(ControlHandle control, const std::u16string& text);
 
 // EnableWindow.
@@ -49,19 +56,20 @@ std::optional<bool> controlChecked(ControlHandle control);
 // guarded by one mutex, maps a handle to its state. Calls on a handle that is not
 // in the table do nothing, as messages to a destroyed window do.
 //
-// Setting the text of a control that holds list items also selects the item with
-// that exact text, as a drop-down list does on WM_SETTEXT.
+// A drop-down list's text is its selected item; setting its text changes
+// nothing, as WM_SETTEXT on a CBS_DROPDOWNLIST combo box does not.
 
 struct ControlState {
     std::u16string text;
     bool checked = false;
     bool enabled = true;
+    bool dropDownList = false;
     std::vector<std::u16string> items;
     int selection = -1;  // -1 = none
 };
 
 // Creates an empty control and returns its (never 0) handle.
-ControlHandle createHeadlessControl();
+ControlHandle createHeadlessControl(bool dropDownList = false);
 void destroyHeadlessControl(ControlHandle control);
 // A copy of the control's state; a default state for an unknown handle.
 ControlState headlessControlState(ControlHandle control);

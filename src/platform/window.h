@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/drawing.h"
 
 namespace zrb::platform {
 
@@ -55,7 +56,7 @@ struct WindowHandlers {
     std::function<void()> endProgram;                              // WM_APP + 2
     std::function<bool(std::uint16_t id, std::uint16_t code)> command;  // WM_COMMAND; true = handled
     std::function<void(std::uint16_t id)> editEnter;               // Enter in a subclassed edit
-    std::function<void()> paint;                                   // WM_PAINT (inside Begin/EndPaint)
+    std::function<DrawList()> paint;                               // WM_PAINT: what to draw (inside Begin/EndPaint)
 };
 
 enum class ControlKind : std::uint8_t { checkBox, button, edit, comboBox };
@@ -133,5 +134,14 @@ std::vector<Rect> takeInvalidations();
 // Drops the window, its controls and queued messages so that a test can create
 // another (posix only; the win32 side destroys the window).
 void destroyMainWindow();
+
+#if !defined(_WIN32)
+// What the headless window drew at its last paint (an invalidation queues one
+// paint, served by the loop like any other message), and how many paints it served.
+DrawList recordedDrawing();
+std::uint64_t paintCount();
+// Moves the headless window, as the user (or minimising it) would.
+void setHeadlessWindowRect(const Rect& rect);
+#endif
 
 }  // namespace zrb::platform

@@ -7,9 +7,15 @@
 
 #include "config/parameter_controls.h"
 #include "config/parameters.h"
+#include "airports/airport_services_seam.h"
 #include "config/paths.h"
 #include "foundation/geodesy.h"
+#include "shell/common/message_line.h"
+#include "shell/common/run_state.h"
+#include "shell/control_handlers.h"
+#include "shell/gui_requests.h"
 #include "shell/run.h"
+#include "shell/window_text.h"
 #include "shell/run_services.h"
 #include "shell/version_update.h"
 
@@ -55,6 +61,23 @@ void gf_setAutoRange() {
         gf_showIntParameter(RANGE);
         services.updateTrafficBox();
     }
+}
+
+void gf_autoRangeSwitched(bool on) {
+    g_apfChanged = true;
+    gf_enableControl(RANGE, !on);
+    gf_enableControl(AR_ABOVE_HEIGHT, on);
+    if (on) {
+        g_manualRange = RANGE.value.load();
+        // The choice reads the park-airport list, which is the worker's.
+        g_autoRangeRequest = true;
+        return;
+    }
+    // The user's own range again (not saved).
+    RANGE.value = std::clamp(g_manualRange.load(), RANGE.min, RANGE.max);
+    gf_setWorkingRange(RANGE.value);
+    gf_showIntParameter(RANGE);
+    gf_clearMessage();
 }
 
 }  // namespace zrb

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace zrb {
 
@@ -25,5 +26,22 @@ inline std::atomic<bool> g_timeShiftTrafficRequest{false};
 inline std::atomic<std::uint8_t> g_navLightsRequest{0};
 // MAX_LIVE_SEL lowered: trim the live aircraft to the new maximum.
 inline std::atomic<bool> g_trimLiveRequest{false};
+// A DESTINATION typed in the window (upper case, 4 characters): the worker
+// looks it up in the airport list and makes it the first park airport, whose
+// list belongs to the worker. An empty code withdraws a request not yet served.
+// Any thread; the code is owned by a mutex inside.
+void gf_requestDestination(std::string code);
+// The code asked for, once (empty when none).
+std::string gf_takeDestinationRequest();
+// AUTO_RANGE switched on: the worker chooses the range from the flight phase
+// and the park-airport list.
+inline std::atomic<bool> g_autoRangeRequest{false};
+// SCAN_LIVERIES switched on before the simulator was connected: the next run
+// empties the livery lists before its scan (a scan or load may be using them now).
+inline std::atomic<bool> g_clearLiveriesRequest{false};
+
+// Serves the requests above that are not the manager's (destination, automatic
+// range). Worker thread, once a second and while the simulator is not running.
+void gf_serveWindowRequests();
 
 }  // namespace zrb

@@ -154,6 +154,7 @@ void lf_flightNotRunning() {
     --g_notRunningCountdown;
     if (g_notRunningCountdown % g_notRunningPasses == 0) {
         lf_handleReReadRequest();
+        gf_serveWindowRequests();
         services.updateTrafficBox();
     }
     if (g_notRunningCountdown < 1) {

@@ -17,8 +17,10 @@
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
+#include "shell/control_handlers.h"
 #include "shell/gui_requests.h"
 #include "shell/run.h"
+#include "shell/status_display.h"
 #include "shell/window_text.h"
 
 namespace zrb {
@@ -234,37 +236,15 @@ void lf_endProgram() {
     platform::quitMessageLoop(0);
 }
 
-bool lf_handleCommand(std::uint16_t id, std::uint16_t /*code*/) {
-    if (id == REREAD_BUTTON.controlId) {
-        g_reReadRequest = true;
-        gf_enableControl(REREAD_BUTTON, false);
-        gf_enableControl(DESTINATION, false);
-        return true;
-    }
-    if (id == FLUSH_STATIC_BUTTON.controlId) {
-        gf_showMessage("All static parked aircraft will be removed ...", false);
-        g_flushStaticRequest = true;
-        gf_enableControl(FLUSH_STATIC_BUTTON, false);
-        return true;
-    }
-    gf_invalidateBand(g_middleBand);
-    return false;
-}
-
 platform::WindowHandlers gf_mainWindowHandlers() {
     platform::WindowHandlers handlers;
     handlers.created = lf_createControls;
     handlers.close = lf_closeWindow;
     handlers.startRun = lf_startRun;
     handlers.endProgram = lf_endProgram;
-    handlers.command = [](std::uint16_t id, std::uint16_t code) {
-        try {
-            return lf_handleCommand(id, code);
-        } catch (const std::exception& e) {
-            gf_logLine("{} exception {}", "lf_HandleWMCOMMAND", e.what());
-            return false;
-        }
-    };
+    handlers.command = lf_HandleWMCOMMAND;
+    handlers.editEnter = lf_handleEditEnter;
+    handlers.paint = [] { return gf_buildDisplayList(gf_takeDisplaySnapshot()); };
     return handlers;
 }
 

@@ -31,8 +31,6 @@ void gf_joinWorker();
 // The worker thread could not be created: the reason in the error band, SYSTEM
 // ERROR, and the window's close ends the program at once.
 void lf_runNotStarted(const std::string& why);
-// WM_COMMAND of the push buttons; true when handled.
-bool lf_handleCommand(std::uint16_t id, std::uint16_t code);
 
 // What the GUI thread does with each message of the main window.
 platform::WindowHandlers gf_mainWindowHandlers();

@@ -130,6 +130,7 @@ void lf_everySecond() {
     lf_liveParkedCollisions();
     lf_serveBlockRequest();
     lf_serveListRequests();
+    gf_serveWindowRequests();
 }
 
 }  // namespace zrb

@@ -146,7 +146,7 @@ void lf_run() {
     services.resetSimQueues(P3D_VERSION.value);
     lf_startSimClient();
     if (!lf_requestUserAircraft() || gf_stopUnderWay()) return;
-    window.startingUp = false;
+    window.serviceNotTried = false;  // the login follows
     gf_invalidateBand(g_statusBand);
     if (gf_stopUnderWay()) return;
     {

@@ -16,6 +16,7 @@
 #include "shell/common/main_window_state.h"
 #include "shell/common/run_control.h"
 #include "shell/common/run_state.h"
+#include "shell/control_handlers.h"
 #include "shell/run.h"
 #include "shell/run_services.h"
 #include "shell/sim_detection.h"
@@ -40,31 +41,6 @@ void lf_createFolder(const fs::path& folder) {
 
 void lf_removeFile(const fs::path& file) {
     if (fs::exists(file)) fs::remove(file);
-}
-
-// Writes a float setting's value into its edit, as gf_floatToText gives it.
-void lf_showFloatParameter(FloatEditParameter& parameter) {
-    const platform::ControlHandle handle = platform::controlById(parameter.controlId);
-    if (handle == platform::noControl) return;
-    platform::setControlText(handle, gf_utf8ToUtf16(gf_floatToText(parameter.value)));
-    gf_invalidateBand(g_middleBand);
-}
-
-// The parking controls the run offers: on unless only the service's parked
-// traffic is used.
-void lf_enableParkingControls() {
-    const bool enable = !RT_PARKTRAFFIC_ONLY.value;
-    gf_enableControl(parking_percentage, enable);
-    gf_enableControl(MAX_FIT_FL, enable);
-    for (BoolCheckParameter* box : {&INITIAL_LOAD_ONLY, &PARK_SOFT, &PARK_FAKE, &WEEK}) gf_enableControl(*box, enable);
-    if (enable) {
-        gf_showIntParameter(parking_percentage);
-        lf_showFloatParameter(MAX_FIT_FL);
-    } else {
-        gf_clearControlText(parking_percentage);
-        gf_clearControlText(MAX_FIT_FL);
-    }
-    gf_invalidateBand(g_middleBand);
 }
 
 }  // namespace
@@ -130,7 +106,7 @@ void lf_enableStartControls() {
                                   MAX_FIT_FL.min, MAX_FIT_FL.max);
     gf_enableControl(MAX_FIT_FL, false);
     gf_clearControlText(MAX_FIT_FL);
-    lf_enableParkingControls();
+    gf_enableParkingControls();
 }
 
 void lf_initRun() {

@@ -224,6 +224,9 @@ inline void resetRunGlobals() {
     g_timeShiftTrafficRequest = false;
     g_navLightsRequest = 0;
     g_trimLiveRequest = false;
+    gf_requestDestination("");
+    g_autoRangeRequest = false;
+    g_clearLiveriesRequest = false;
     g_rememberedSimTime = 0;
     lf_resetMainLoopState();
     gf_resetMessageLine();

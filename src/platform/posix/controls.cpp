@@ -9,6 +9,7 @@ namespace zrb::platform {
 namespace {
 
 constexpr std::size_t maxControlTextUnits = 1023;  // UTF-16 units a read of a control's text gives at most
+constexpr std::size_t maxComboItemUnits = 255;     // UTF-16 units a read of a list item gives at most
 
 // Owns g_controls and g_nextHandle.
 std::mutex g_controlsMutex;
@@ -60,10 +61,25 @@ void setCheck(ControlHandle control, bool checked) {
 
 void setControlText(ControlHandle control, const std::u16string& text) {
     lf_withControl(control, [&](ControlState& s) {
-        s.text = text;
-        const auto it = std::find(s.items.begin(), s.items.end(), text);
-        if (it != s.items.end()) s.selection = static_cast<int>(it - s.items.begin());
+        if (!s.dropDownList) s.text = text;
     });
+}
+
+std::optional<int> comboSelection(ControlHandle control) {
+    std::optional<int> selection;
+    lf_withControl(control, [&](ControlState& s) {
+        if (s.selection >= 0) selection = s.selection;
+    });
+    return selection;
+}
+
+std::optional<std::u16string> comboItemText(ControlHandle control, int index) {
+    std::optional<std::u16string> text;
+    lf_withControl(control, [&](ControlState& s) {
+        if (index >= 0 && static_cast<std::size_t>(index) < s.items.size())
+            text = s.items[static_cast<std::size_t>(index)].substr(0, maxComboItemUnits);
+    });
+    return text;
 }
 
 void enableControl(ControlHandle control, bool enable) {
@@ -89,10 +105,12 @@ std::optional<bool> controlChecked(ControlHandle control) {
     return checked;
 }
 
-ControlHandle createHeadlessControl() {
+ControlHandle createHeadlessControl(bool dropDownList) {
     std::lock_guard lock(g_controlsMutex);
     const ControlHandle handle = g_nextHandle++;
-    g_controls.emplace(handle, ControlState{});
+    ControlState state;
+    state.dropDownList = dropDownList;
+    g_controls.emplace(handle, std::move(state));
     return handle;
 }
 

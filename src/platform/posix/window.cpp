@@ -27,7 +27,8 @@ struct EditEnter {
 struct Quit {
     int code;
 };
-using Message = std::variant<StartRun, EndProgram, Close, Command, EditEnter, Quit>;
+struct Paint {};
+using Message = std::variant<StartRun, EndProgram, Close, Command, EditEnter, Quit, Paint>;
 
 // Owns every field of g_window. Handlers are copied out and called without it.
 std::mutex g_windowMutex;
@@ -41,6 +42,9 @@ struct HeadlessWindow {
     std::map<std::uint16_t, ControlHandle> controls;  // child id -> headless control
     std::deque<Message> queue;
     std::vector<Rect> invalidations;
+    bool paintQueued = false;  // invalidations coalesce into one paint, as WM_PAINT does
+    DrawList drawing;          // what the last paint drew
+    std::uint64_t paints = 0;
 };
 HeadlessWindow g_window;
 
@@ -87,7 +91,7 @@ bool mainWindowExists() {
 ControlHandle createControl(const ControlSpec& spec) {
     std::lock_guard lock(g_windowMutex);
     if (!g_window.exists) return noControl;
-    const ControlHandle handle = createHeadlessControl();
+    const ControlHandle handle = createHeadlessControl(spec.kind == ControlKind::comboBox);
     if (spec.kind == ControlKind::button) setControlText(handle, spec.caption);
     enableControl(handle, spec.enabled);
     setCheck(handle, spec.checked);
@@ -125,6 +129,16 @@ int runMessageLoop() {
             if (handlers.command) handlers.command(command->id, command->code);
         } else if (const auto* enter = std::get_if<EditEnter>(&message)) {
             if (handlers.editEnter) handlers.editEnter(enter->id);
+        } else if (std::holds_alternative<Paint>(message)) {
+            {
+                std::lock_guard lock(g_windowMutex);
+                g_window.paintQueued = false;
+            }
+            DrawList drawing;
+            if (handlers.paint) drawing = handlers.paint();
+            std::lock_guard lock(g_windowMutex);
+            g_window.drawing = std::move(drawing);
+            ++g_window.paints;
         }
     }
 }
@@ -143,6 +157,11 @@ void invalidateRect(const Rect& rect) {
     auto& kept = g_window.invalidations;
     if (kept.size() >= maxKeptInvalidations) kept.erase(kept.begin(), kept.begin() + maxKeptInvalidations / 2);
     kept.push_back(rect);
+    if (!g_window.paintQueued) {
+        g_window.paintQueued = true;
+        g_window.queue.push_back(Paint{});
+        g_queueChanged.notify_all();
+    }
 }
 
 bool setTopmost(bool topmost) {
@@ -167,6 +186,21 @@ std::optional<Rect> windowRect() {
 std::vector<Rect> takeInvalidations() {
     std::lock_guard lock(g_windowMutex);
     return std::exchange(g_window.invalidations, {});
+}
+
+DrawList recordedDrawing() {
+    std::lock_guard lock(g_windowMutex);
+    return g_window.drawing;
+}
+
+std::uint64_t paintCount() {
+    std::lock_guard lock(g_windowMutex);
+    return g_window.paints;
+}
+
+void setHeadlessWindowRect(const Rect& rect) {
+    std::lock_guard lock(g_windowMutex);
+    g_window.rect = rect;
 }
 
 void destroyMainWindow() {

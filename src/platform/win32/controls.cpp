@@ -25,6 +25,25 @@ void setComboSelection(ControlHandle control, int index) {
     SendMessageW(lf_hwnd(control), CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
 }
 
+std::optional<int> comboSelection(ControlHandle control) {
+    if (!isWindow(control)) return std::nullopt;
+    const LRESULT index = SendMessageW(lf_hwnd(control), CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR || index < 0) return std::nullopt;
+    return static_cast<int>(index);
+}
+
+std::optional<std::u16string> comboItemText(ControlHandle control, int index) {
+    if (!isWindow(control) || index < 0) return std::nullopt;
+    const HWND combo = lf_hwnd(control);
+    constexpr LRESULT bufferUnits = 256;  // the item and its NUL
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR || length < 0 || length >= bufferUnits) return std::nullopt;
+    wchar_t buffer[bufferUnits] = {};
+    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer));
+    if (copied == CB_ERR || copied < 0) return std::nullopt;
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(copied));
+}
+
 void setCheck(ControlHandle control, bool checked) {
     SendMessageW(lf_hwnd(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }

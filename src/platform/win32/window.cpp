@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace zrb::platform {
@@ -32,6 +34,46 @@ const wchar_t* lf_wide(const std::u16string& text) { return reinterpret_cast<con
 
 HINSTANCE lf_instance() { return GetModuleHandleW(nullptr); }
 
+COLORREF lf_rgb(const Colour& c) { return RGB(c.r, c.g, c.b); }
+
+// One brush and one pen per colour, made on first use and kept for the
+// process's life (the display uses a handful of colours). GUI thread only.
+HBRUSH lf_brush(const Colour& colour) {
+    static std::map<COLORREF, HBRUSH> brushes;
+    const COLORREF rgb = lf_rgb(colour);
+    auto it = brushes.find(rgb);
+    if (it == brushes.end()) it = brushes.emplace(rgb, CreateSolidBrush(rgb)).first;
+    return it->second;
+}
+
+HPEN lf_pen(const Colour& colour) {
+    static std::map<COLORREF, HPEN> pens;
+    const COLORREF rgb = lf_rgb(colour);
+    auto it = pens.find(rgb);
+    if (it == pens.end()) it = pens.emplace(rgb, CreatePen(PS_SOLID, 1, rgb)).first;
+    return it->second;
+}
+
+void lf_draw(HDC dc, const DrawList& drawing) {
+    SetBkMode(dc, TRANSPARENT);
+    const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
+    for (const DrawOp& op : drawing) {
+        if (const auto* fill = std::get_if<FillOp>(&op)) {
+            const RECT r{fill->left, fill->top, fill->right, fill->bottom};
+            FillRect(dc, &r, lf_brush(fill->colour));
+        } else if (const auto* line = std::get_if<LineOp>(&op)) {
+            SelectObject(dc, lf_pen(line->colour));
+            MoveToEx(dc, line->x1, line->y1, nullptr);
+            LineTo(dc, line->x2, line->y2);
+        } else if (const auto* text = std::get_if<TextOp>(&op)) {
+            SetTextColor(dc, lf_rgb(text->colour));
+            TextOutW(dc, text->x, text->y, reinterpret_cast<const wchar_t*>(text->text.c_str()),
+                     static_cast<int>(text->text.size()));
+        }
+    }
+    SelectObject(dc, originalPen);
+}
+
 // Every subclassed edit passes all but Enter on to its own procedure, kept in
 // the edit's user data.
 LRESULT CALLBACK lf_editProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -54,8 +96,8 @@ LRESULT CALLBACK lf_wndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        BeginPaint(window, &ps);
-        if (g_handlers.paint) g_handlers.paint();
+        const HDC dc = BeginPaint(window, &ps);
+        if (dc != nullptr && g_handlers.paint) lf_draw(dc, g_handlers.paint());
         EndPaint(window, &ps);
         return 0;
     }

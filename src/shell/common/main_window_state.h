@@ -51,13 +51,12 @@ struct MainWindow {
     std::atomic<std::uint64_t> thirdpAirports{0};
     std::atomic<std::uint64_t> liveries{0};           // installed liveries ("# liveries: {}")
     std::atomic<std::int32_t> qnh{0};                 // hPa, 0 = none yet
-    std::atomic<bool> serviceNotTried{true};
+    std::atomic<bool> serviceNotTried{true};          // no login attempted yet in this run
     std::atomic<bool> session{false};
     std::atomic<bool> simConnected{false};
     std::atomic<bool> simRunning{false};
     std::atomic<bool> wingSpanKnown{true};
     std::atomic<bool> airportsComplete{true};
-    std::atomic<bool> startingUp{true};               // the start-up indicator
     std::atomic<std::uint32_t> trafficLight{g_lightOff};
     std::atomic<std::uint32_t> weatherLight{g_lightOff};
     // Lower band (park-airport panel).
@@ -76,6 +75,9 @@ struct MainWindow {
     std::atomic<std::int32_t> weekCount{0};           // "wk={}"
     // Middle band.
     std::atomic<std::int32_t> minutesToRenewal{0};
+    // A parking renewal holds the parking controls ("Airport parking active"):
+    // set by gf_lockUi, cleared by gf_unlockUi and by the reset before a run.
+    std::atomic<bool> renewalHoldsControls{false};
     // Airport scan progress ("{} airport{} in {} folder"), 0 while no scan counts.
     std::atomic<std::uint64_t> airportsScanned{0};
 };
