@@ -22,18 +22,20 @@ function(tlv_windows_program target)
     target_link_options(${target} PRIVATE -mwindows -municode)
 endfunction()
 
-# tlv_add_window_smoke_test(target), in tests/shell (ctest sees only tests added
-# below enable_testing). Only in the cross build: the ctest "shell_window_smoke"
-# runs scripts/win-window-smoke, which starts the exe under Wine on an Xvfb
-# display of its own, in a Wine prefix of its own, and leaves the screenshot,
-# the installation folder with Log.txt and the logs in <build>/window-smoke/.
-function(tlv_add_window_smoke_test target)
+# tlv_add_window_smoke_test(target states_target), in tests/shell (ctest sees
+# only tests added below enable_testing). Only in the cross build: the ctest
+# "shell_window_smoke" runs scripts/win-window-smoke, which starts the exe
+# under Wine on an Xvfb display of its own, in a Wine prefix of its own, then
+# the states program, and leaves the screenshots, the installation folder with
+# Log.txt and the logs in <build>/window-smoke/.
+function(tlv_add_window_smoke_test target states_target)
     if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
         return()
     endif()
     add_test(NAME shell_window_smoke
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/win-window-smoke
-            $<TARGET_FILE:${target}> ${TOLVAREN_WINEPREFIX}-window ${CMAKE_BINARY_DIR}/window-smoke)
+            $<TARGET_FILE:${target}> ${TOLVAREN_WINEPREFIX}-window ${CMAKE_BINARY_DIR}/window-smoke
+            $<TARGET_FILE:${states_target}>)
     # Serial, so that the load of parallel tests does not stretch the program's start.
     set_tests_properties(shell_window_smoke PROPERTIES LABELS "shell;window" TIMEOUT 300 RUN_SERIAL TRUE)
 endfunction()

@@ -74,6 +74,12 @@ bool gf_equalsUppercased(std::string_view a, std::string_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return x == lf_asciiUpper(y); });
 }
 
+std::string gf_toUpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) c = lf_asciiUpper(c);
+    return upper;
+}
+
 bool gf_containsNoCase(std::string_view text, std::string_view part) {
     if (part.empty()) return true;
     // std::search rather than the ranges form: the fuzz build's clang cannot compile the latter.

@@ -39,6 +39,9 @@ bool gf_equalsWithStar(std::string_view a, std::string_view b);
 // case, such as ".XML".
 bool gf_equalsUppercased(std::string_view a, std::string_view b);
 
+// The text with a-z upper-cased (ASCII only; other bytes stay).
+std::string gf_toUpperAscii(std::string_view text);
+
 // Whether part occurs in text, both compared in lower case (ASCII only). An
 // empty part is always contained.
 bool gf_containsNoCase(std::string_view text, std::string_view part);

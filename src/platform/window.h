@@ -123,6 +123,9 @@ bool setTopmost(bool topmost);
 std::optional<bool> isTopmost();
 // GetWindowRect of the main window in screen coordinates.
 std::optional<Rect> windowRect();
+// The client area (where the program paints) in screen coordinates: inside the
+// frame and below the caption. The headless window has no frame.
+std::optional<Rect> clientRect();
 
 // ------------------------------------------------------------ for tests
 // At most this many invalidated rectangles are kept (the newest): the program

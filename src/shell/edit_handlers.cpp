@@ -14,6 +14,7 @@
 #include "config/parameters.h"
 #include "foundation/log.h"
 #include "foundation/program_id.h"
+#include "foundation/strings.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
 #include "shell/control_handlers.h"
@@ -32,13 +33,6 @@ constexpr std::size_t maxCallsignLength = 8;
 constexpr std::size_t icaoLength = 4;
 constexpr float fitStepsPerHour = 2.0F;  // MAX_FIT counts half hours, from 0 for 0.5 h
 constexpr float hoursPerFitStep = 0.5F;
-
-std::string lf_upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    });
-    return text;
-}
 
 bool lf_isTimeShift(const IntEditParameter& p) {
     return &p == &TIME_SHIFT_DAYS || &p == &TIME_SHIFT_HOURS || &p == &TIME_SHIFT_MINS;
@@ -136,7 +130,7 @@ void lf_applyBlockCallsign() {
         gf_showTextParameter(BLOCK_CALLSIGN);
         return;
     }
-    const std::string callsign = lf_upper(text);
+    const std::string callsign = gf_toUpperAscii(text);
     if (BLOCK_CALLSIGN.value == callsign) {
         gf_showMessageF(true, "callsign '{}' was already set ...", callsign);
         gf_showTextParameter(BLOCK_CALLSIGN);
@@ -161,7 +155,7 @@ void lf_applyDestination() {
         gf_showMessage("destination set to empty", true);
     } else if (text.size() != icaoLength) {
         gf_showMessageF(true, "destination '{}' is not valid", text);
-    } else if (const std::string code = lf_upper(text); DESTINATION.value == code) {
+    } else if (const std::string code = gf_toUpperAscii(text); DESTINATION.value == code) {
         gf_showMessageF(true, "destination '{}' was already set ...", code);
     } else {
         gf_requestDestination(code);

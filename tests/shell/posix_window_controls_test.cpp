@@ -398,6 +398,28 @@ TEST_F(WindowControls, AutomaticRangeOffRestoresTheRangeSetByHand) {
     EXPECT_EQ(stored("AUTO_RANGE"), "false");
 }
 
+TEST_F(WindowControls, ChangedSettingsAreReadBackAtTheNextStart) {
+    AUTO_RANGE.value = true;
+    gf_setCheckBox(AUTO_RANGE);
+    click(AUTO_RANGE.controlId);
+    select(RANGE, 25);
+    click(COLLISION_USER_GND.controlId);
+    enter(TIME_SHIFT_HOURS, "3");
+    g_parkingDataLoaded = true;
+    enter(MAX_FIT_FL, "7.3");
+    fs::create_directories(m_folder / "P3D");
+    enter(ALL_INSTALL_PATH, (m_folder / "P3D").string());
+
+    resetAllParameters();
+    gf_setupParameters();
+    EXPECT_FALSE(AUTO_RANGE.value);
+    EXPECT_EQ(RANGE.value, 25);
+    EXPECT_FALSE(COLLISION_USER_GND.value);
+    EXPECT_EQ(TIME_SHIFT_HOURS.value, 3);
+    EXPECT_EQ(MAX_FIT.value, 14);
+    EXPECT_EQ(SIM_INSTALL_PATH.value.get(), (m_folder / "P3D").string());
+}
+
 TEST_F(WindowControls, AWindowPositionAtItsLimitIsNeverKept) {
     platform::destroyMainWindow();
     writeParameters("<parameter name=\"MAIN_WINDOW_X\" value=\"-30000\"/>\n"

@@ -183,6 +183,8 @@ std::optional<Rect> windowRect() {
     return g_window.rect;
 }
 
+std::optional<Rect> clientRect() { return windowRect(); }
+
 std::vector<Rect> takeInvalidations() {
     std::lock_guard lock(g_windowMutex);
     return std::exchange(g_window.invalidations, {});

@@ -54,9 +54,14 @@ HPEN lf_pen(const Colour& colour) {
     return it->second;
 }
 
+// The labels and the status display are laid out for the dialog font, as are
+// the controls beside them.
+HGDIOBJ lf_font() { return GetStockObject(DEFAULT_GUI_FONT); }
+
 void lf_draw(HDC dc, const DrawList& drawing) {
     SetBkMode(dc, TRANSPARENT);
     const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
+    const HGDIOBJ originalFont = SelectObject(dc, lf_font());
     for (const DrawOp& op : drawing) {
         if (const auto* fill = std::get_if<FillOp>(&op)) {
             const RECT r{fill->left, fill->top, fill->right, fill->bottom};
@@ -72,6 +77,7 @@ void lf_draw(HDC dc, const DrawList& drawing) {
         }
     }
     SelectObject(dc, originalPen);
+    SelectObject(dc, originalFont);
 }
 
 // Every subclassed edit passes all but Enter on to its own procedure, kept in
@@ -196,6 +202,7 @@ ControlHandle createControl(const ControlSpec& spec) {
         CreateWindowExW(0, windowClass, lf_wide(caption), style, spec.x, y, spec.width, height, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), lf_instance(), nullptr);
     if (control == nullptr) return noControl;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(lf_font()), FALSE);
     if (spec.kind == ControlKind::edit) {
         const LONG_PTR previous =
             SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lf_editProc));
@@ -268,6 +275,15 @@ std::optional<Rect> windowRect() {
     RECT r;
     if (window == nullptr || GetWindowRect(window, &r) == FALSE) return std::nullopt;
     return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+std::optional<Rect> clientRect() {
+    const HWND window = g_mainWindow.load();
+    RECT r;
+    POINT origin{0, 0};
+    if (window == nullptr || GetClientRect(window, &r) == FALSE || ClientToScreen(window, &origin) == FALSE)
+        return std::nullopt;
+    return Rect{origin.x, origin.y, origin.x + r.right, origin.y + r.bottom};
 }
 
 std::vector<Rect> takeInvalidations() {
