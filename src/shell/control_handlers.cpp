@@ -12,7 +12,7 @@
 #include "foundation/log.h"
 #include "foundation/number_text.h"
 #include "foundation/program_id.h"
-#include "liveries/livery_scan_seam.h"
+#include "liveries/livery_tables.h"
 #include "platform/window.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
@@ -120,10 +120,8 @@ void lf_boxAction(const BoolCheckParameter& box, bool on) {
         if (!on) {
             gf_clearMessage();
         } else {
-            if (g_simNotConnected) {
-                g_clearLiveriesRequest = true;
-                g_liveriesProcessed = false;
-            }
+            // Only asks: the worker empties the tables at its next start-up.
+            if (g_simNotConnected) gf_clearCategoryLiveries();
             lf_scanSwitchedOn("Your liveries will be scanned",
                               fmt::format("Your liveries will be scanned at the next start of {}, recommended after "
                                           "you have add/removed AI aircraft models/liveries",

@@ -36,9 +36,6 @@ std::string gf_takeDestinationRequest();
 // AUTO_RANGE switched on: the worker chooses the range from the flight phase
 // and the park-airport list.
 inline std::atomic<bool> g_autoRangeRequest{false};
-// SCAN_LIVERIES switched on before the simulator was connected: the next run
-// empties the livery lists before its scan (a scan or load may be using them now).
-inline std::atomic<bool> g_clearLiveriesRequest{false};
 
 // Serves the requests above that are not the manager's (destination, automatic
 // range). Worker thread, once a second and while the simulator is not running.

@@ -16,11 +16,9 @@
 #include "foundation/program_id.h"
 #include "foundation/user_error.h"
 #include "foundation/worker_throttle.h"
-#include "liveries/livery_scan_seam.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
-#include "shell/gui_requests.h"
 #include "shell/run.h"
 #include "shell/run_clock.h"
 #include "shell/run_services.h"
@@ -98,7 +96,6 @@ void lf_startUpAndRun() {
     lf_setStockAirportsPath();
     gf_initWorkerThrottle(static_cast<std::int32_t>(std::thread::hardware_concurrency()));
     lf_checkLiveryScanResult();
-    if (g_clearLiveriesRequest.exchange(false)) gf_clearCategoryLiveries();
     services.scanLiveries();
     if (gf_stopUnderWay()) return;
     if (SCAN_AIRPORTS.value) {

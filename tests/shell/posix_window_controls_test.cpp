@@ -8,6 +8,7 @@
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"
 #include "foundation/utf16.h"
+#include "liveries/livery_tables.h"
 #include "platform/window.h"
 #include "shell/control_handlers.h"
 #include "shell/main_window.h"
@@ -138,7 +139,8 @@ TEST_F(WindowControls, AScanSwitchedOnRestartsTheRunOnlyBeforeTheSimulatorIsConn
     EXPECT_TRUE(g_stopRun);
     EXPECT_EQ(gf_exitReason(), ExitReason::newSettings);
     EXPECT_EQ(gf_restartDelaySeconds(), 2u);
-    EXPECT_TRUE(g_clearLiveriesRequest);  // served by the next run, before its scan
+    EXPECT_FALSE(g_liveriesProcessed);  // the next run rebuilds the livery tables
+    EXPECT_TRUE(gf_takeLiveryRebuildRequest());
 
     resetRunGlobals();
     platform::registerMainWindowClass(u"TLVR_P3D", gf_mainWindowHandlers());
@@ -150,7 +152,6 @@ TEST_F(WindowControls, AScanSwitchedOnRestartsTheRunOnlyBeforeTheSimulatorIsConn
     EXPECT_EQ(message(), "Your airports will be scanned at the next start of TLVR_P3D, recommended after you have "
                          "add/removed airports");
     EXPECT_FALSE(g_stopRun);
-    EXPECT_FALSE(g_clearLiveriesRequest);
 }
 
 TEST_F(WindowControls, ButtonsAskTheWorker) {

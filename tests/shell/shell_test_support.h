@@ -226,7 +226,6 @@ inline void resetRunGlobals() {
     g_trimLiveRequest = false;
     gf_requestDestination("");
     g_autoRangeRequest = false;
-    g_clearLiveriesRequest = false;
     g_rememberedSimTime = 0;
     lf_resetMainLoopState();
     gf_resetMessageLine();
