@@ -17,6 +17,7 @@
 #include "shell/common/run_control.h"
 #include "shell/common/run_state.h"
 #include "shell/control_handlers.h"
+#include "shell/gui_requests.h"
 #include "shell/run.h"
 #include "shell/run_services.h"
 #include "shell/sim_detection.h"
@@ -98,6 +99,7 @@ void lf_enableStartControls() {
     gf_enableControl(BLOCK_CALLSIGN, true);
     gf_enableControl(LEARN_SOFT, false);
     gf_enableControl(DESTINATION, false);
+    gf_requestDestination("");  // a destination lasts one run: none carries over into the next
     gf_enableControl(REREAD_BUTTON, false);
     parking_percentage.value = startParkingPercentage;
     gf_enableControl(parking_percentage, false);

@@ -16,6 +16,7 @@
 #include "foundation/version_data.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
+#include "traffic/static_parking_seam.h"
 
 namespace zrb {
 
@@ -240,7 +241,7 @@ DisplaySnapshot gf_takeDisplaySnapshot() {
     s.shiftDays = TIME_SHIFT_DAYS.value;
     s.shiftHours = TIME_SHIFT_HOURS.value;
     s.shiftMinutes = TIME_SHIFT_MINS.value;
-    s.renewalHoldsControls = w.renewalHoldsControls;
+    s.renewalHoldsControls = g_uiBusy;
     s.straightPushbacksOnly = STRAIGHT_PBS_ONLY.value;
     s.parkingDataLoaded = g_parkingDataLoaded;
     s.initialLoadOnly = INITIAL_LOAD_ONLY.value;

@@ -50,7 +50,6 @@ void gf_resetMainWindowState() {
     w.wingSpanKnown = true;
     w.staticFitMark = false;
     w.handmadeMark = false;
-    w.renewalHoldsControls = false;
     w.trafficLight = g_lightOff;
     w.weatherLight = g_lightOff;
     gf_invalidateBand({0, 0, platform::mainWindowWidth, platform::mainWindowHeight});

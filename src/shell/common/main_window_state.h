@@ -75,9 +75,6 @@ struct MainWindow {
     std::atomic<std::int32_t> weekCount{0};           // "wk={}"
     // Middle band.
     std::atomic<std::int32_t> minutesToRenewal{0};
-    // A parking renewal holds the parking controls ("Airport parking active"):
-    // set by gf_lockUi, cleared by gf_unlockUi and by the reset before a run.
-    std::atomic<bool> renewalHoldsControls{false};
     // Airport scan progress ("{} airport{} in {} folder"), 0 while no scan counts.
     std::atomic<std::uint64_t> airportsScanned{0};
 };
