@@ -144,6 +144,7 @@ struct LiveAc : AiAc {
     std::uint8_t touchedDown = 0;
     std::uint8_t departing = 0;
     std::uint8_t coupledSearched = 0;  // the coupled-callsign search has run
+    std::int32_t failedPasses = 0;     // passes in a row whose step threw
 };
 
 // A static aircraft at a stand: identity copied, object id 0, the stand's

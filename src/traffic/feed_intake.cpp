@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "foundation/time.h"
@@ -16,6 +17,7 @@ constexpr int passesPerSecond = 100;
 std::mutex g_runMutex;
 bool g_trafficActive = false;
 std::vector<TrafficRecord> g_pendingTrafficRecords;
+std::deque<TrafficRecord> g_pendingHistoryRecords;
 std::atomic<std::int32_t> g_passTick{0};
 std::atomic<std::int32_t> g_qnh{g_standardQnh};
 
@@ -41,12 +43,11 @@ void gf_scheduleTrafficRecords(std::vector<TrafficRecord>& batch, int delaySecon
     const std::int32_t tick = g_passTick.load();
     for (TrafficRecord& r : batch) r.sample.duePass = gf_duePass(tick, delaySeconds, median, static_cast<double>(r.time));
 
-    if (delaySeconds != g_livePollDelaySeconds) {
-        for (const TrafficRecord& r : batch) gf_processTrafficRecord(r);
-    } else {
-        std::lock_guard lock(g_runMutex);
-        if (g_trafficActive && g_pendingTrafficRecords.empty()) g_pendingTrafficRecords.swap(batch);
-    }
+    std::lock_guard lock(g_runMutex);
+    if (delaySeconds != g_livePollDelaySeconds)
+        std::move(batch.begin(), batch.end(), std::back_inserter(g_pendingHistoryRecords));
+    else if (g_trafficActive && g_pendingTrafficRecords.empty())
+        g_pendingTrafficRecords.swap(batch);
     batch.clear();
 }
 

@@ -4,14 +4,18 @@
 // Live batches cross from the Traffic Reader to the worker thread only through
 // the pending vector under g_runMutex, and only while the manager accepts
 // traffic and has taken the previous batch; otherwise the batch is dropped.
-// The buffered history is processed at once on the reader's thread, before the
-// reader reports that it receives (the worker is still waiting for that).
+// The buffered history comes before the reader reports that it receives; it
+// waits in its own queue under the same mutex and the worker's passes process
+// it first, so that the live list is only ever touched by the worker (a run
+// whose receive wait timed out may still be in its main loop while the reader
+// converts the history).
 //
-// Scheduling and the hand-over are complete (feed_intake.cpp); the processing
-// of single records is still the intake's least form (feed_intake_seam.cpp).
+// Scheduling and the hand-over are in feed_intake.cpp, the processing of one
+// record in record_intake.cpp.
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -25,6 +29,9 @@ extern std::mutex g_runMutex;
 extern bool g_trafficActive;
 // Guarded by g_runMutex: at most one batch waiting for the manager.
 extern std::vector<TrafficRecord> g_pendingTrafficRecords;
+// Guarded by g_runMutex: the history's records, oldest batch first, waiting
+// for the worker (taken from the front, before any live record).
+extern std::deque<TrafficRecord> g_pendingHistoryRecords;
 
 // Count of manager passes (10 ms each while the simulation runs). The worker
 // advances it; the Traffic Reader reads it to stamp due passes.
@@ -42,13 +49,10 @@ inline constexpr int g_livePollDelaySeconds = 30;
 // Traffic Reader thread. Leaves the batch empty.
 void gf_scheduleTrafficRecords(std::vector<TrafficRecord>& batch, int delaySeconds);
 
-// One record of the history (reader thread) or of a pending batch (worker).
+// One record taken from the history queue or a pending batch: it extends a
+// known live aircraft, changes its identity, starts a new one, or is dropped.
+// Worker thread.
 void gf_processTrafficRecord(const TrafficRecord& record);
-
-// The records processed so far (the last 4096), in order, taken out of the
-// intake's least form; the feed's tests read them until the intake is built.
-// Guarded inside by its own mutex.
-std::vector<TrafficRecord> gf_takeProcessedTrafficRecords();
 
 // Due pass of a record of time t (s) in a batch whose median time is m, with
 // the pass tick P: P + 100 × delay − 10 × trunc(10 × (m − t)).

@@ -2,14 +2,16 @@
 // Everything a run calls of the traffic manager, in one include: the pass and
 // the resets, notices, flight plans, removal rules, livery bookkeeping, the
 // views the shell's per-second rules read, and the parts still in their least
-// form (static parking, ghosts and doubles).
+// form (static parking, static doubles and parked live aircraft).
 
 #include "traffic/feed_intake.h"
 #include "traffic/flight_plans.h"
-#include "traffic/ghosts_doubles_seam.h"
+#include "traffic/doubles_check_queue.h"
+#include "traffic/ghosts_and_respawn.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/manager_views.h"
 #include "traffic/notice_processing.h"
 #include "traffic/removal.h"
+#include "traffic/static_aircraft_seam.h"
 #include "traffic/static_parking_seam.h"
 #include "traffic/traffic_pass.h"

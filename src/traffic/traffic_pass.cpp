@@ -14,11 +14,12 @@
 #include "shell/common/run_state.h"
 #include "simlink/sim_queues.h"
 #include "simlink/sim_requests.h"
+#include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
-#include "traffic/ghosts_doubles_seam.h"
-#include "traffic/live_driver_seam.h"
+#include "traffic/live_driver.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/notice_processing.h"
+#include "traffic/static_aircraft_seam.h"
 #include "traffic/static_parking_seam.h"
 #include "traffic/traffic_lists.h"
 
@@ -30,6 +31,8 @@ constexpr std::size_t standTableReserve = 512;
 
 // Worker thread: the user copy has been taken in this run.
 bool g_userCopyTaken = false;
+// Worker thread: the history records of this pass (keeps its room).
+std::vector<TrafficRecord> g_historyTaken;
 
 bool lf_every(std::int32_t tick, std::int32_t passes) { return tick % passes == 0; }
 
@@ -48,24 +51,35 @@ bool lf_createRequestFits(const LiveAc& a) {
     return true;
 }
 
-// Taken from the back under the run mutex, processed after it is let go.
+void lf_processRecord(const TrafficRecord& record) {
+    try {
+        gf_processTrafficRecord(record);
+    } catch (const std::exception& e) {
+        gf_logMarked("{}: {}", "gf_processTrafficRecord", e.what());
+    }
+}
+
+// The history first, a share of it each pass, oldest first; then at most two
+// live records, from the back. Taken under the run mutex, processed after it
+// is let go.
 void lf_takeFeedRecords() {
     std::array<TrafficRecord, g_recordsPerPass> taken;
     std::size_t count = 0;
+    std::vector<TrafficRecord>& history = g_historyTaken;
+    history.clear();
     {
         std::lock_guard lock(g_runMutex);
-        while (count < taken.size() && !g_pendingTrafficRecords.empty()) {
+        while (history.size() < g_historyRecordsPerPass && !g_pendingHistoryRecords.empty()) {
+            history.push_back(std::move(g_pendingHistoryRecords.front()));
+            g_pendingHistoryRecords.pop_front();
+        }
+        while (history.empty() && count < taken.size() && !g_pendingTrafficRecords.empty()) {
             taken[count++] = std::move(g_pendingTrafficRecords.back());
             g_pendingTrafficRecords.pop_back();
         }
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        try {
-            gf_processTrafficRecord(taken[i]);
-        } catch (const std::exception& e) {
-            gf_logMarked("{}: {}", "gf_processTrafficRecord", e.what());
-        }
-    }
+    for (const TrafficRecord& record : history) lf_processRecord(record);
+    for (std::size_t i = 0; i < count; ++i) lf_processRecord(taken[i]);
 }
 
 void lf_popSpawnStack() {
@@ -188,6 +202,7 @@ void gf_resetTraffic() {
     {
         std::lock_guard lock(g_runMutex);
         g_pendingTrafficRecords.clear();
+        g_pendingHistoryRecords.clear();
     }
     LearnedLiveList.clear();
     g_liveList.clear();

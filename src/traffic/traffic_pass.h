@@ -2,10 +2,10 @@
 // One pass of the manager (10 ms of simulation), in this order: the
 // simulator's notices, one step of every live aircraft with the swap of the
 // position buffers, the paced removals (one every 10 passes) and creations
-// (one every 50, live before static), at most two feed records, one create
-// request from the spawn stack, the range request (every 100 passes, every 20
-// while a landing flares), the copy of the user aircraft (every 100 passes),
-// and the pass tick. Pacing is by pass count only, never by the clock.
+// (one every 50, live before static), a share of the history's records or at
+// most two live feed records, one create request from the spawn stack, the
+// range request (every 100 passes, every 20 while a landing flares), the copy
+// of the user aircraft (every 100 passes), and the pass tick. Pacing is by pass count only, never by the clock.
 //
 // Threads: worker thread.
 
@@ -20,6 +20,7 @@ inline constexpr std::int32_t g_rangeEveryPasses = 100;
 inline constexpr std::int32_t g_fastRangeEveryPasses = 20;
 inline constexpr std::int32_t g_userCopyEveryPasses = 100;
 inline constexpr std::size_t g_recordsPerPass = 2;
+inline constexpr std::size_t g_historyRecordsPerPass = 100;
 
 // The manager's pass while the simulation runs.
 void lf_handleAddingStack();

@@ -1,6 +1,6 @@
 // How a converted batch reaches the manager: due passes around the batch's
-// median time, the history at once, live batches only into an empty pending
-// vector while the manager accepts traffic.
+// median time, the history into its own queue in batch order, live batches
+// only into an empty pending vector while the manager accepts traffic.
 #include <limits>
 #include <vector>
 
@@ -31,6 +31,13 @@ std::vector<TrafficRecord> lf_pending() {
     std::lock_guard lock(g_runMutex);
     return g_pendingTrafficRecords;
 }
+
+std::vector<TrafficRecord> lf_takeHistory() {
+    std::lock_guard lock(g_runMutex);
+    std::vector<TrafficRecord> history(g_pendingHistoryRecords.begin(), g_pendingHistoryRecords.end());
+    g_pendingHistoryRecords.clear();
+    return history;
+}
 }  // namespace
 
 TEST(DuePass, AroundTheMedianAndNeverOverflowing) {
@@ -47,13 +54,19 @@ TEST(ScheduleTrafficRecords, HistoryAtOnceLiveOnlyIntoAnEmptyAcceptingHandOver) 
     std::vector<TrafficRecord> batch = lf_batch();
     gf_scheduleTrafficRecords(batch, 12);
     EXPECT_TRUE(batch.empty());
-    const std::vector<TrafficRecord> history = gf_takeProcessedTrafficRecords();
+    const std::vector<TrafficRecord> history = lf_takeHistory();
     ASSERT_EQ(history.size(), 3U);
     // The median of 1010, 1011, 1012 is 1011.
     EXPECT_EQ(history[0].sample.duePass, 500 + 1200 + 100);
     EXPECT_EQ(history[1].sample.duePass, 500 + 1200 - 100);
     EXPECT_EQ(history[2].sample.duePass, 500 + 1200);
     EXPECT_TRUE(lf_pending().empty()) << "the history does not go through the pending vector";
+    // Nor does it depend on the manager accepting live traffic yet.
+    lf_accept(false);
+    batch = lf_batch();
+    gf_scheduleTrafficRecords(batch, 0);
+    EXPECT_EQ(lf_takeHistory().size(), 3U);
+    lf_accept(true);
 
     batch = lf_batch();
     gf_scheduleTrafficRecords(batch, g_livePollDelaySeconds);
@@ -72,7 +85,7 @@ TEST(ScheduleTrafficRecords, HistoryAtOnceLiveOnlyIntoAnEmptyAcceptingHandOver) 
     gf_scheduleTrafficRecords(batch, g_livePollDelaySeconds);
     EXPECT_TRUE(batch.empty());
     EXPECT_TRUE(lf_pending().empty());
-    EXPECT_TRUE(gf_takeProcessedTrafficRecords().empty());
+    EXPECT_TRUE(lf_takeHistory().empty());
 
     // An empty batch means no feed time.
     g_latestRecordTime = 1700000000.0;

@@ -90,6 +90,7 @@ TEST_F(Pass, TwoFeedRecordsPerPassFromTheBack) {
             r.sample.altitude = 3000;
             r.sample.airborne = 1;
             r.sample.duePass = 3000;  // not yet near: nothing spawns or drops them
+            r.time = 1700000000;
             g_pendingTrafficRecords.push_back(r);
         }
     }

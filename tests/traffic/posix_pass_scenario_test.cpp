@@ -67,7 +67,10 @@ TEST(PassScenario, ACreatedAircraftTogglesItsLightsStartsFliesAndFilesItsPlan) {
         {"NAV_LIGHTS_SET", 1},    {"BEACON_LIGHTS_SET", 1}, {"LANDING_LIGHTS_SET", 1}, {"TAXI_LIGHTS_SET", 0},
         {"STROBES_SET", 1},       {"LOGO_LIGHTS_SET", 1},   {"CABIN_LIGHTS_SET", 1}};
     s.passes(1);
-    EXPECT_EQ(eventsOf(s, created.objectId), expected);
+    // Then the first air step: the lights of the low band.
+    const auto events = eventsOf(s, created.objectId);
+    ASSERT_GE(events.size(), expected.size());
+    EXPECT_EQ(decltype(expected)(events.begin(), events.begin() + static_cast<long>(expected.size())), expected);
 
     // The plan went with the object id and waits in the folder.
     const auto plans = s.sim().flightPlans();

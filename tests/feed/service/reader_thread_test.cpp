@@ -25,6 +25,14 @@ std::size_t lf_pendingCount() {
     std::lock_guard lock(g_runMutex);
     return g_pendingTrafficRecords.size();
 }
+
+// The history's records waiting for the manager's passes, taken out.
+std::vector<TrafficRecord> lf_takeHistory() {
+    std::lock_guard lock(g_runMutex);
+    std::vector<TrafficRecord> history(g_pendingHistoryRecords.begin(), g_pendingHistoryRecords.end());
+    g_pendingHistoryRecords.clear();
+    return history;
+}
 }  // namespace
 
 class Readers : public ServiceTest {
@@ -50,9 +58,9 @@ TEST_F(Readers, HistoryFirstThenLivePollsIntoThePendingVector) {
               std::string::npos)
         << history[0].body;
 
-    // The history reached the intake, oldest batch first and 6 s apart; it
+    // The history waits for the manager, oldest batch first and 6 s apart; it
     // was range-filtered around the user, not around (0, 0).
-    const std::vector<TrafficRecord> processed = gf_takeProcessedTrafficRecords();
+    const std::vector<TrafficRecord> processed = lf_takeHistory();
     ASSERT_FALSE(processed.empty());
     std::set<std::int32_t> due;
     for (const TrafficRecord& r : processed) due.insert(r.sample.duePass);
@@ -92,7 +100,7 @@ TEST_F(Readers, HistoryBuffersOldestFirstAroundTheUserEvenWithAStaleReference) {
     startTraffic();
 
     std::map<std::uint32_t, std::int32_t> due;
-    for (const TrafficRecord& r : gf_takeProcessedTrafficRecords()) due[r.hexId] = r.sample.duePass;
+    for (const TrafficRecord& r : lf_takeHistory()) due[r.hexId] = r.sample.duePass;
     EXPECT_EQ(due, (std::map<std::uint32_t, std::int32_t>{
                        {0x400004, 0}, {0x400003, 600}, {0x400001, 1800}, {0x400000, 2400}}));
 

@@ -51,8 +51,8 @@ protected:
             std::lock_guard lock(g_runMutex);
             g_trafficActive = true;
             g_pendingTrafficRecords.clear();
+            g_pendingHistoryRecords.clear();
         }
-        gf_takeProcessedTrafficRecords();
     }
 
     void TearDown() override {

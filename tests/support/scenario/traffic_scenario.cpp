@@ -54,7 +54,6 @@ void lf_resetManagerAndLink() {
     gf_resetUserStandCache();
     gf_resetTraffic();
     (void)gf_takeSimNotices();
-    (void)gf_takeProcessedTrafficRecords();
     g_passTick = 0;
 }
 

@@ -1,33 +1,12 @@
-// The least form of ghosts, doubles and parked live aircraft (see the header).
-#include "traffic/ghosts_doubles_seam.h"
+// The least form of static doubles and parked live aircraft (see the header).
+#include "traffic/static_aircraft_seam.h"
 
 #include <algorithm>
-#include <deque>
 
 #include "traffic/removal.h"
 #include "traffic/traffic_lists.h"
 
 namespace zrb {
-
-namespace {
-
-// Worker thread.
-std::deque<std::uint32_t> g_doublesCheckList;
-
-}  // namespace
-
-void lf_removeGhost(const std::string& /*callsign*/) {}
-
-void lf_queueDoublesCheck(std::uint32_t hexId) { g_doublesCheckList.push_back(hexId); }
-
-std::optional<std::uint32_t> gf_checkQueueFront() {
-    if (g_doublesCheckList.empty()) return std::nullopt;
-    return g_doublesCheckList.front();
-}
-
-void gf_popCheckQueue() {
-    if (!g_doublesCheckList.empty()) g_doublesCheckList.pop_front();
-}
 
 bool gf_coupledSearchDone(std::uint32_t hexId) {
     const LiveAc* a = gf_findLive(hexId);
@@ -41,11 +20,6 @@ void gf_searchCoupledCallsigns(std::uint32_t hexId) {
 void gf_removeStaticDoubles(std::uint32_t /*hexId*/, bool /*onGround*/) {}
 
 void gf_collectParkedLive() {}
-
-void liveryRespawn(LiveAc& aircraft) {
-    aircraft.fs = LifecycleState::liveryrespawn;
-    if (aircraft.objectId != 0) g_removalDeque.push_back(aircraft.objectId);
-}
 
 void gf_removeAllStatic() {
     for (AiAc& s : g_staticList) {
@@ -69,7 +43,5 @@ ParkedCount gf_countLiveParked(bool /*withFit*/) {
     });
     return ParkedCount{static_cast<std::uint64_t>(n), -1.0F};
 }
-
-void lf_resetDoublesCheck() { g_doublesCheckList.clear(); }
 
 }  // namespace zrb
