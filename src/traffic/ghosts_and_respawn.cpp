@@ -45,23 +45,27 @@ bool lf_liveCopySourceExists(const std::string& callsign) {
 
 void liveryRespawn(LiveAc& a) {
     if (!a.samples.empty()) {
-        if (a.st != MovementState::parked) {
-            a.samples.resize(1);
-            PosSample& front = a.samples.front();
-            front.stationary = 1;
-            // A bridging start where the aircraft is now, so that it does not
-            // jump back or ahead when it is created again.
-            PosSample here = front;
+        if (a.st == MovementState::parked) {
+            // A parked aircraft's only sample may be due a week ahead: it is
+            // created again now, not then.
+            if (a.samples.front().duePass > g_passTick.load()) a.samples.front().duePass = g_passTick.load();
+        } else {
+            // Created again where it is now, so that it neither jumps back nor
+            // ahead. On the ground it then stands until the feed moves it; in
+            // the air it flies on along the track it had, which no aircraft
+            // could wait for.
+            const bool flying = a.onGround == 0 && a.samples.front().airborne != 0;
+            if (!flying) {
+                a.samples.resize(1);
+                a.samples.front().stationary = 1;
+            }
+            PosSample here = a.samples.front();
             here.lat = a.block.latitudeDeg;
             here.lon = a.block.longitudeDeg;
             here.altitude = a.block.altitudeFt;
             here.heading = a.block.headingRad * g_radToDeg;
-            here.stationary = 1;
+            here.stationary = flying ? 0 : 1;
             a.samples.push_front(here);
-        } else if (a.samples.front().duePass > g_passTick.load()) {
-            // A parked aircraft's only sample may be due a week ahead: it is
-            // created again now, not then.
-            a.samples.front().duePass = g_passTick.load();
         }
     }
     a.fs = LifecycleState::liveryrespawn;
