@@ -169,9 +169,7 @@ void lf_altitudeRate(LiveAc& a) {
 }
 
 void lf_pitchRate(LiveAc& a, const PosSample& n) {
-    const double v = n.verticalRate >= 0.0 ? std::min(n.verticalRate, climbCapFpm)
-                                           : std::max(n.verticalRate, descentCapFpm) * 0.5;
-    const double target = basePitchRad - v / 600.0 * pitchPer600FpmRad;
+    const double target = gf_pitchForVerticalRate(n.verticalRate);
     const double limit = gf_largestPitchChange(a.category);
     a.pitchRate = std::clamp((target - a.block.pitchRad) / lf_stepPasses(a), -limit, limit);
 }
@@ -281,6 +279,12 @@ double gf_largestPitchChange(std::uint32_t category) {
     return lf_lookUp(largestPitchChangeDeg, category) * g_degToRad;
 }
 double gf_climbLimit(std::uint32_t category) { return gf_maxSpeedChange(category); }
+
+double gf_pitchForVerticalRate(double verticalRateFpm) {
+    const double v = verticalRateFpm >= 0.0 ? std::min(verticalRateFpm, climbCapFpm)
+                                            : std::max(verticalRateFpm, descentCapFpm) * 0.5;
+    return basePitchRad - v / 600.0 * pitchPer600FpmRad;
+}
 
 void gf_setGear(const AiAc& aircraft, bool down) {
     if (!lf_isRotorcraft(aircraft)) gf_sendAcEvent(aircraft, evGearSet, down ? 1 : 0);

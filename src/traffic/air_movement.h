@@ -44,6 +44,11 @@ void lf_updateAirborneStep(LiveAc& aircraft);
 // stages of the flare.
 void lf_flare(LiveAc& aircraft);
 
+// The attitude that goes with a vertical rate (feet per minute): −3° level,
+// 2.2° more nose-up per 600 fpm of climb (up to 2400), half that per 600 fpm
+// of descent (down to −3000). Negative is nose up.
+double gf_pitchForVerticalRate(double verticalRateFpm);
+
 // GEAR_SET, never for a rotorcraft.
 void gf_setGear(const AiAc& aircraft, bool down);
 

@@ -35,10 +35,6 @@ constexpr double climbedOutAglFt = 800.0;
 constexpr std::uint32_t touchdownSpoilers = 16383;
 constexpr double aiControlsPercent = 100.0;
 
-bool lf_samePosition(const PosSample& a, const PosSample& b) {
-    return std::abs(a.lat - b.lat) < g_samePositionDeg && std::abs(a.lon - b.lon) < g_samePositionDeg;
-}
-
 }  // namespace
 
 void decodeExisting(LiveAc& a, PosSample s) {
@@ -65,7 +61,7 @@ void decodeExisting(LiveAc& a, PosSample s) {
             a.waitingSince = 0;
         }
     } else {
-        if (!a.samples.empty() && lf_samePosition(a.samples.back(), s)) return;
+        if (!a.samples.empty() && gf_samePosition(a.samples.back(), s)) return;
         if (a.holdMarker > 0) {
             a.holdMarker = 0;
             gf_resetWindows(a);

@@ -57,23 +57,13 @@ constexpr double rollOutSlowest = 20.0;
 LatLon lf_pos(const PosSample& s) { return LatLon{s.lat, s.lon}; }
 LatLon lf_pos(const LiveAc& a) { return LatLon{a.block.latitudeDeg, a.block.longitudeDeg}; }
 
-bool lf_samePosition(const PosSample& a, const PosSample& b) {
-    return std::abs(a.lat - b.lat) < g_samePositionDeg && std::abs(a.lon - b.lon) < g_samePositionDeg;
-}
-
-double lf_normalise(double radians) {
-    double r = std::fmod(radians, g_twoPi);
-    if (r < 0.0) r += g_twoPi;
-    return r;
-}
-
 // Turns the heading toward the target by at most the turn rate, when they
 // differ by more than half a degree.
 void lf_turnToward(LiveAc& a, double target) {
     const double diff = gf_wrapPi(target - a.block.headingRad);
     if (std::abs(diff) <= headingSnapRad) return;
     const double step = std::min(std::abs(diff), std::abs(a.workingTurnStep));
-    a.block.headingRad = lf_normalise(a.block.headingRad + std::copysign(step, diff));
+    a.block.headingRad = gf_normaliseRadians(a.block.headingRad + std::copysign(step, diff));
 }
 
 bool lf_otherTaxiingNear(const LiveAc& a) {
@@ -150,6 +140,16 @@ std::int32_t gf_passCount(double passes) {
 
 std::int32_t gf_addPasses(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+double gf_normaliseRadians(double radians) {
+    double r = std::fmod(radians, g_twoPi);
+    if (r < 0.0) r += g_twoPi;
+    return r;
+}
+
+bool gf_samePosition(const PosSample& a, const PosSample& b) {
+    return std::abs(a.lat - b.lat) < g_samePositionDeg && std::abs(a.lon - b.lon) < g_samePositionDeg;
 }
 
 double gf_wrapPi(double radians) {
@@ -235,7 +235,7 @@ void lf_stepSample(LiveAc& a) {
     {
         const PosSample& f = a.samples[0];
         PosSample& n = a.samples[1];
-        if (n.stationary == 0 && lf_samePosition(f, n)) n.stationary = 1;
+        if (n.stationary == 0 && gf_samePosition(f, n)) n.stationary = 1;
         if (n.stationary == 0) a.pathBearing = gf_initialBearing(lf_pos(f), lf_pos(n));
     }
     if (a.onGround != 0)
@@ -345,7 +345,7 @@ void lf_extrapolate(LiveAc& a, std::int32_t rounds) {
     const LatLon to = distanceFt > 0.0 ? gf_destinationPoint(from, a.block.headingRad, distanceFt) : from;
     s.lat = to.lat;
     s.lon = to.lon;
-    s.stationary = lf_samePosition(s, f) ? 1 : 0;
+    s.stationary = gf_samePosition(s, f) ? 1 : 0;
     if (s.stationary != 0) s.groundSpeed = 0.0;
     if (a.approach != 0 && a.flareStage == 0) {
         s.altitude = f.altitude - approachDescentFtPerS * step;
@@ -375,7 +375,7 @@ void lf_followCurve(LiveAc& a) {
         if (gf_curvePointAt(a.curve, a.curveProgress, p, heading)) {
             a.block.latitudeDeg = p.lat;
             a.block.longitudeDeg = p.lon;
-            if (a.st == MovementState::pushingBack) heading = lf_normalise(heading + g_pi);
+            if (a.st == MovementState::pushingBack) heading = gf_normaliseRadians(heading + g_pi);
             lf_turnToward(a, heading);
         } else if (LOG.value) {
             gf_logLine("{} error in curve at index: {:.2F}", gf_acLogKey(a), a.curveProgress);
@@ -385,7 +385,7 @@ void lf_followCurve(LiveAc& a) {
             case MovementState::takeOff:
             case MovementState::flying:
             case MovementState::parked:
-            case MovementState::birth: a.block.headingRad = lf_normalise(a.block.headingRad + a.headingRate); break;
+            case MovementState::birth: a.block.headingRad = gf_normaliseRadians(a.block.headingRad + a.headingRate); break;
             default:
                 if (a.st == MovementState::parking || a.headingOff != 0) lf_turnToward(a, a.pathBearing);
                 break;

@@ -70,7 +70,10 @@ void gf_shrinkWindows(LiveAc& aircraft);
 // The windows after a hold or a new leg: late 5000 during a runway roll, else
 // 3000; early 3000.
 void gf_resetWindows(LiveAc& aircraft);
-// An angle brought into −π..π.
+// An angle brought into −π..π, and into 0..2π.
 double gf_wrapPi(double radians);
+double gf_normaliseRadians(double radians);
+// Both coordinates within 1e-8 degrees.
+bool gf_samePosition(const PosSample& a, const PosSample& b);
 
 }  // namespace zrb

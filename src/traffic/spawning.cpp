@@ -13,6 +13,7 @@
 #include "liveries/dbase.h"
 #include "liveries/livery_matcher.h"
 #include "shell/common/run_state.h"
+#include "traffic/air_movement.h"
 #include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
 #include "traffic/ghosts_and_respawn.h"
@@ -30,28 +31,12 @@ namespace zrb {
 namespace {
 
 constexpr double feetPerNm = 6076.11549;
-constexpr double climbCapFpm = 2400.0;
-constexpr double descentCapFpm = -3000.0;
-constexpr double basePitchRad = -0.05235987755982989;  // -3°, negative is nose up
-constexpr double pitchPer600FpmRad = 2.2 * g_degToRad;
 constexpr double groundPitchRad = 0.6 * g_degToRad;
 
 void lf_drop(LiveAc& a) { a.dropFromList = 1; }
 
 LatLon lf_pos(const PosSample& s) { return LatLon{s.lat, s.lon}; }
 LatLon lf_userPos() { return LatLon{g_userAcCopy.lat, g_userAcCopy.lon}; }
-
-double lf_airbornePitch(double verticalRateFpm) {
-    const double v = verticalRateFpm < 0.0 ? std::max(verticalRateFpm, descentCapFpm) * 0.5
-                                           : std::min(verticalRateFpm, climbCapFpm);
-    return basePitchRad - v / 600.0 * pitchPer600FpmRad;
-}
-
-double lf_normalise(double radians) {
-    double r = std::fmod(radians, g_twoPi);
-    if (r < 0.0) r += g_twoPi;
-    return r;
-}
 
 bool lf_endsInUnderscore(const std::string& callsign) { return !callsign.empty() && callsign.back() == '_'; }
 
@@ -110,12 +95,14 @@ bool lf_conflictsWithUser(LiveAc& a) {
     return conflict;
 }
 
-// Active and queued live aircraft: a creation handed to the simulator but not
-// yet reported counts too, so the maximum is not overshot.
+// Active and queued live aircraft, and those the simulator has created but
+// not yet handed over, so that the maximum is not overshot. A creation the
+// simulator never reported does not count: it would take a place for good.
 std::int64_t lf_liveCount() {
-    return std::count_if(g_liveList.begin(), g_liveList.end(), [](const LiveAc& x) {
-        return x.fs == LifecycleState::active || x.fs == LifecycleState::adding2sim;
+    const auto known = std::count_if(g_liveList.begin(), g_liveList.end(), [](const LiveAc& x) {
+        return x.fs == LifecycleState::active || (x.fs == LifecycleState::adding2sim && x.objectId != 0);
     });
+    return known + static_cast<std::int64_t>(g_spawnStack.size() + g_liveCreateDeque.size());
 }
 
 bool lf_neighbourConflict(const LiveAc& a, const Stand& stand) {
@@ -304,7 +291,7 @@ void spawnLiveAc(LiveAc& a) {
     a.block.verticalSpeedFtPerS = f.verticalRate / 60.0;
     a.block.trueAirspeedKt = f.speed;
     a.block.bankRad = f.bankKnown != 0 ? f.bank : 0.0;
-    a.block.pitchRad = f.airborne != 0 ? lf_airbornePitch(f.verticalRate) : groundPitchRad;
+    a.block.pitchRad = f.airborne != 0 ? gf_pitchForVerticalRate(f.verticalRate) : groundPitchRad;
     double heading = f.heading * g_degToRad;
     if (a.headingOverrideSet != 0)
         heading = a.headingOverride;
@@ -312,7 +299,7 @@ void spawnLiveAc(LiveAc& a) {
         heading = a.heading;
     else if (a.samples.size() >= 2 && a.samples[1].stationary == 0)
         heading = gf_initialBearing(lf_pos(f), lf_pos(a.samples[1]));
-    a.block.headingRad = lf_normalise(heading);
+    a.block.headingRad = gf_normaliseRadians(heading);
     // The speed-change value is not zeroed on the ground: it is also the
     // climb limit of the aircraft's next take-off.
     a.waitingForUser = 0;
