@@ -126,7 +126,7 @@ void lf_takeOver(const std::string& path, LoadedAirport& airport, ApfHeader& hea
         std::lock_guard lock(g_parkAirportMutex);
         CurrentParkAirport.elevation = static_cast<double>(airport.header.altitude);
     }
-    StandTable = std::move(airport.stands);
+    gf_replaceStandTable(std::move(airport.stands));
     g_mainWindowState.stands = n;
     g_mainWindowState.weekCount = g_rtTrafficWeek;
     gf_invalidateBand(g_middleBand);

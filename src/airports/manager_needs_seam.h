@@ -1,7 +1,8 @@
 #pragma once
 // What the traffic manager needs of the static-parking planner before the
 // planner is built: the list of planned static aircraft still to be created
-// and the wanted number of parked aircraft. The least form plans nothing. The
+// and the wanted number of parked aircraft, and whether the park airport still
+// learns. The least form plans nothing. The
 // planner issue replaces both files and keeps the names.
 //
 // Threads: worker thread only.
@@ -30,5 +31,9 @@ extern std::vector<PendingParking> PendingParkingList;
 
 // The wanted number of parked static aircraft: the manager's park maximum.
 std::int32_t lf_calcWantedStatic();
+
+// Soft options may still be learned at the park airport (the reading of its
+// file clears it for a well-learned airport). The least form always learns.
+inline bool g_softLearningAllowed = true;
 
 }  // namespace zrb

@@ -7,6 +7,25 @@
 namespace zrb {
 
 std::vector<Stand> StandTable;
+std::mutex g_standTableMutex;
+std::uint64_t g_standTableGeneration = 0;
+
+void gf_replaceStandTable(std::vector<Stand> stands) {
+    std::lock_guard lock(g_standTableMutex);
+    StandTable = std::move(stands);
+    ++g_standTableGeneration;
+}
+
+void gf_clearStandTable() {
+    std::lock_guard lock(g_standTableMutex);
+    StandTable.clear();
+    ++g_standTableGeneration;
+}
+
+void gf_reserveStandTable(std::size_t n) {
+    std::lock_guard lock(g_standTableMutex);
+    StandTable.reserve(n);
+}
 
 std::size_t HexIdHash::operator()(std::uint32_t hexId) const noexcept {
     constexpr std::uint64_t offsetBasis = 14695981039346656037ull;

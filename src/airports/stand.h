@@ -5,10 +5,15 @@
 // weekday and the half-hours it stood there).
 //
 // Threads: StandTable, every Stand and its options belong to the worker thread
-// (planner and traffic manager) and are used without locks; no other thread
-// may touch them.
+// (planner and traffic manager) and are used without locks, with one
+// exception: the user's stand is looked up from other threads too, reading
+// only each stand's id, lat and lon (which never change once loaded). So the
+// worker changes the table's size or storage only through the three functions
+// below, which take g_standTableMutex; such a reader takes it too.
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -109,7 +114,24 @@ struct Stand {
 inline constexpr std::size_t g_standVisitBuckets = 8;
 inline constexpr std::size_t g_standNeighboursReserve = 8;
 
-// The stands of the current park airport, in file order. Worker thread only.
+// The stands of the current park airport, in file order. Worker thread only
+// (see the top for the one reader elsewhere).
 extern std::vector<Stand> StandTable;
+
+// Owns the storage of StandTable (not the stands' fields) and
+// g_standTableGeneration.
+extern std::mutex g_standTableMutex;
+// Counts the replacements and clears of StandTable, so that what a reader
+// remembers about the table can tell it is of an older one.
+extern std::uint64_t g_standTableGeneration;
+
+// Stands whose radius or cargo attribute the traffic manager changed since
+// the park airport's file was last saved. The worker writes, any thread reads.
+inline std::atomic<std::uint32_t> g_changedStandCount{0};
+
+// Worker thread: the table becomes these stands / empty / gets room for n.
+void gf_replaceStandTable(std::vector<Stand> stands);
+void gf_clearStandTable();
+void gf_reserveStandTable(std::size_t n);
 
 }  // namespace zrb

@@ -7,7 +7,7 @@
 #include "airports/park_airport_list_seam.h"
 #include "shell/common/main_window_state.h"
 #include "simlink/sim_state.h"
-#include "traffic/user_stand_seam.h"
+#include "traffic/stand_search.h"
 
 namespace zrb {
 

@@ -12,7 +12,7 @@
 #include "traffic/removal.h"
 #include "traffic/sample_stepping.h"
 #include "traffic/spawning.h"
-#include "traffic/stand_search_seam.h"
+#include "traffic/stand_observations.h"
 
 namespace zrb {
 

@@ -21,10 +21,10 @@
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/removal.h"
 #include "traffic/sample_stepping.h"
-#include "traffic/stand_search_seam.h"
+#include "traffic/stand_observations.h"
+#include "traffic/stand_search.h"
 #include "traffic/static_parking_seam.h"
 #include "traffic/traffic_lists.h"
-#include "traffic/user_stand_seam.h"
 
 namespace zrb {
 

@@ -84,11 +84,6 @@ void lf_findStaticParking() {
     g_staticCreateDeque.push_back(std::move(request));
 }
 
-std::uint32_t lt_addStandOption(std::uint32_t /*standId*/, const AiAc& /*aircraft*/, std::uint32_t /*unused*/,
-                                DaySlot /*now*/, std::uint32_t /*flag*/) {
-    return 0;
-}
-
 void gf_lockUi() {}
 void gf_unlockUi() {}
 bool gf_staticParkingComputing() { return g_uiBusy.load(); }

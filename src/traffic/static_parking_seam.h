@@ -25,10 +25,6 @@ inline std::atomic<bool> g_uiBusy{false};
 void lf_findStaticParking();
 // "AB123_" -> "AB123*"; "AB123*" stays; "AB123" -> "AB123*".
 std::string lf_starCallsign(std::string_view callsign);
-// Records that the aircraft stands at the stand in this half-hour; the option
-// id, 0 none.
-std::uint32_t lt_addStandOption(std::uint32_t standId, const AiAc& aircraft, std::uint32_t unused, DaySlot now,
-                                std::uint32_t flag);
 
 void gf_lockUi();
 void gf_unlockUi();

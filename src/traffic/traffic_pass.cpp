@@ -173,7 +173,7 @@ void gf_reserveTrafficLists() {
     reserved = true;
     g_liveList.reserve(g_liveListReserve);
     g_staticList.reserve(g_staticListReserve);
-    StandTable.reserve(standTableReserve);
+    gf_reserveStandTable(standTableReserve);
     g_newObjects.reserve(g_newObjectReserve);
     std::lock_guard lock(g_noticeMutex);
     g_simNotices.reserve(g_simNoticeReserve);
@@ -206,7 +206,7 @@ void gf_resetTraffic() {
     }
     LearnedLiveList.clear();
     g_liveList.clear();
-    StandTable.clear();
+    gf_clearStandTable();
     lf_resetDoublesCheck();
     lf_resetStaticParking();
     g_currentDaySlot = 0;

@@ -23,7 +23,7 @@
 #include "simlink/sim_link.h"
 #include "simlink/sim_object_lists.h"
 #include "traffic/sim_notice.h"
-#include "traffic/user_stand_seam.h"
+#include "traffic/stand_search.h"
 
 namespace zrb::test {
 
@@ -155,7 +155,7 @@ inline void resetLink() {
     gf_resetSimLink(5);
     lf_resetDispatchState();
     gf_resetMessageLine();
-    gf_resetUserStandCache();
+    gf_clearStandTable();
     (void)gf_takeSimNotices();
     SIM_INSTALL_PATH.value = std::string("C:\\Prepar3D v5");
 }

@@ -26,7 +26,7 @@ protected:
         writeFile(m_folder / "airports" / "my_park_airports.txt", "EDDF,A12\r\nEGLL\r\n");
     }
     ~UserStand() override {
-        StandTable.clear();
+        gf_clearStandTable();
         ParkAirportList.clear();
         gf_clearCurrentParkAirport();
         resetLink();
@@ -58,7 +58,7 @@ TEST_F(UserStand, TheStandUnderTheUserIsFollowedOnTheWorker) {
     dispatch(onGroundMsg(false));  // over the stand, but airborne
     (void)gf_getUserAcPosition();
     EXPECT_EQ(gf_getCurrentUserStand(), "");
-    StandTable.clear();
+    gf_clearStandTable();
     EXPECT_EQ(gf_getUserStand(LatLon{standLat, standLon}), "");
 }
 

@@ -21,7 +21,7 @@
 #include "simlink/sim_link.h"
 #include "simlink/sim_setup.h"
 #include "traffic/traffic_manager.h"
-#include "traffic/user_stand_seam.h"
+#include "traffic/stand_search.h"
 
 namespace zrb::test {
 
@@ -51,7 +51,7 @@ void lf_resetManagerAndLink() {
     gf_resetSimLink(5);
     lf_resetDispatchState();
     gf_resetMessageLine();
-    gf_resetUserStandCache();
+    gf_clearStandTable();
     gf_resetTraffic();
     (void)gf_takeSimNotices();
     g_passTick = 0;
