@@ -24,6 +24,8 @@ inline constexpr double g_twoPi = 6.283185307179586;
 inline constexpr double g_pi = 3.141592653589793;
 // Angular distance of one foot on that sphere [rad/ft].
 inline constexpr double g_radiansPerFoot = 4.787404208238998e-8;
+// Feet in a nautical mile [ft/NM].
+inline constexpr double g_feetPerNm = 6076.11549;
 // Metres per degree of latitude used by the local ground paths [m/deg].
 inline constexpr double g_metresPerDegreeLat = 111132.95;
 

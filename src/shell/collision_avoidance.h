@@ -7,7 +7,6 @@
 
 namespace zrb {
 
-inline constexpr double g_feetPerNm = 6076.11549;
 inline constexpr double g_lowUserAglFt = 500.0;         // below: ground traffic ahead is removed
 inline constexpr double g_groundAheadRangeNm = 1.0;
 inline constexpr double g_groundAheadOffsetFt = 50.0;   // from the user's heading line

@@ -143,6 +143,7 @@ struct LiveAc : AiAc {
     std::uint8_t touchedDownOnce = 0;  // the second touchdown flag
     std::uint8_t touchedDown = 0;
     std::uint8_t departing = 0;
+    std::uint8_t standWatchStarted = 0;  // the movement watch at the stand has its first distance
     std::uint8_t coupledSearched = 0;  // the coupled-callsign search has run
     std::int32_t failedPasses = 0;     // passes in a row whose step threw
 };

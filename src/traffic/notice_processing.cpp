@@ -9,7 +9,7 @@
 #include "simlink/sim_requests.h"
 #include "traffic/ac_events.h"
 #include "traffic/flight_plans.h"
-#include "traffic/ground_movement_seam.h"
+#include "traffic/parking.h"
 #include "traffic/live_driver.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/removal.h"

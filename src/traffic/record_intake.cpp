@@ -17,7 +17,7 @@
 #include "traffic/category_enabled.h"
 #include "traffic/feed_intake.h"
 #include "traffic/ghosts_and_respawn.h"
-#include "traffic/ground_movement_seam.h"
+#include "traffic/new_samples.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/traffic_lists.h"
 

@@ -16,7 +16,8 @@
 #include "traffic/air_movement.h"
 #include "traffic/category_enabled.h"
 #include "traffic/feed_intake.h"
-#include "traffic/ground_movement_seam.h"
+#include "traffic/ground_movement.h"
+#include "traffic/parking.h"
 #include "traffic/traffic_lists.h"
 
 namespace zrb {

@@ -17,7 +17,7 @@
 #include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
 #include "traffic/ghosts_and_respawn.h"
-#include "traffic/ground_movement_seam.h"
+#include "traffic/parking.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/removal.h"
 #include "traffic/sample_stepping.h"
@@ -165,22 +165,12 @@ Stand* lf_findStandForLiveAc(LiveAc& a) {
 
 void lf_learnAtStand(LiveAc& a) {
     const DaySlot now = g_currentDaySlot.load();
-    if (lt_addStandOption(a.standId, a, 0, now, 0) == 0) return;
-    const std::uint32_t slot = gf_slotOf(now);
-    const auto it = std::find_if(LearnedLiveList.begin(), LearnedLiveList.end(),
-                                 [&](const LearnedLive& l) { return l.hexId == a.hexId; });
-    if (it != LearnedLiveList.end())
-        it->slot = slot;
-    else
-        LearnedLiveList.push_back(LearnedLive{a.hexId, slot});
+    if (lt_addStandOption(a.standId, a, 0, now, 0) != 0) gf_rememberLearnedLive(a.hexId, gf_slotOf(now));
 }
 
 void lf_bornAtStand(LiveAc& a, Stand& stand) {
-    a.lat = stand.lat;
-    a.lon = stand.lon;
-    a.heading = stand.heading;
-    a.standId = stand.number;
-    a.standCargo = stand.cargo;
+    // Held from now on: no other aircraft is given it while this one is created.
+    gf_claimStand(a, stand);
     gf_setPhase(a, MovementState::parked);
     a.parkTimeS = gf_systemNow();
     a.lastMoveDistance = 0.0;

@@ -15,7 +15,7 @@
 namespace zrb::test {
 namespace {
 
-constexpr double metre = 1.0 / g_metresPerNm;  // NM
+constexpr double metre = 1.0 / metresPerNm;  // NM
 
 class StandSearch : public ManagerTest {
 protected:

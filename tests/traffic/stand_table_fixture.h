@@ -13,7 +13,7 @@ namespace zrb::test {
 
 inline constexpr double g_refLat = 47.4600;
 inline constexpr double g_refLon = 8.5500;
-inline constexpr double g_metresPerNm = 1852.0;
+inline constexpr double metresPerNm = 1852.0;
 
 // The point north and east of the reference by these metres.
 inline LatLon offsetPoint(double northMetres, double eastMetres) {
