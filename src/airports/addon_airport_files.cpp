@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -96,13 +97,24 @@ ArchiveLink lf_linkToArchivedAirport(AirportScanShared& shared, const std::strin
     return link;
 }
 
+// Sorted through their order, each stand moved once (a stand is large).
+void lf_sortById(std::vector<Stand>& stands) {
+    std::vector<std::size_t> order(stands.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::sort(order, [&](std::size_t a, std::size_t b) { return stands[a].id < stands[b].id; });
+    std::vector<Stand> sorted;
+    sorted.reserve(stands.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(stands[i]));
+    stands = std::move(sorted);
+}
+
 // Writes the airport's own parking file, its stands sorted by id.
 void lf_generateAirportFile(AirportScanShared& shared, BglAirport& airport, const ArchiveLink& link,
                             std::string_view pathText, std::vector<std::string>& lines) {
     if (airport.stands.empty()) return;
     const std::filesystem::path& folder =
         link.publisher == g_simaddonPublisher ? g_myOrbxFolder : g_myThirdpartyFolder;
-    std::ranges::sort(airport.stands, {}, &Stand::id);
+    lf_sortById(airport.stands);
     const auto stands = airport.stands.size();
     const auto helipads = static_cast<std::size_t>(
         std::ranges::count_if(airport.stands, [](const Stand& s) { return s.heli != 0; }));

@@ -216,6 +216,7 @@ void AirportReader::parkingList(std::span<const std::uint8_t> sub, std::size_t e
         line(fmt::format("parking list of {} does not fit its record (skipped) in {}", m_airport.ident, m_path));
         return;
     }
+    m_airport.stands.reserve(m_airport.stands.size() + count);
     for (std::size_t i = 0, at = parkingEntriesOffset; i < count; ++i) {
         parkingEntry(sub.subspan(at, entryBytes));
         at = entryEnd(at);
