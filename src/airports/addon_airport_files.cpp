@@ -16,6 +16,7 @@
 #include "foundation/number_text.h"
 #include "foundation/strings.h"
 #include "foundation/text_file.h"
+#include "foundation/windows_path.h"
 #include "liveries/dbase.h"
 
 namespace zrb {
@@ -193,7 +194,7 @@ std::string gf_publisherFromFilename(std::string_view pathText, std::vector<std:
 }
 
 void gf_processBglFile(AirportScanShared& shared, const std::filesystem::path& path) {
-    const std::string pathText = gf_pathText(path);
+    const std::string pathText = gf_windowsPathText(path);
     std::optional<BglDiskFile> file;
     try {
         file.emplace(path);
@@ -202,6 +203,10 @@ void gf_processBglFile(AirportScanShared& shared, const std::filesystem::path& p
     }
     try {
         gf_readBglAirports(*file, pathText, [&](BglAirport&& airport) { lf_processAirport(shared, airport, pathText); });
+    } catch (const BglFormatError& e) {
+        gf_logMarked("Exception in lf_processBGLfile: {}", pathText);
+        // The scan reports the error where it takes the task's result: name the file there.
+        throw BglFormatError(fmt::format("{}: {}", pathText, e.what()));
     } catch (const std::exception&) {
         gf_logMarked("Exception in lf_processBGLfile: {}", pathText);
         throw;

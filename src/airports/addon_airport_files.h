@@ -67,8 +67,9 @@ std::string gf_publisherFromFilename(std::string_view pathText, std::vector<std:
 
 // The body of one file task: reads the file's airports and links or generates
 // each. A file that cannot be opened yields nothing. A damaged file raises
-// BglFormatError after logging "Exception in lf_processBGLfile: {path}"; the
-// airports before the damage keep their results.
+// BglFormatError whose text begins with the file's path, after logging
+// "Exception in lf_processBGLfile: {path}"; the airports before the damage
+// keep their results.
 void gf_processBglFile(AirportScanShared& shared, const std::filesystem::path& path);
 
 }  // namespace zrb

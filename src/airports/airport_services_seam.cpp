@@ -1,5 +1,5 @@
-// The least form of the park-airport choice, the planner and the add-on
-// airport scan: no add-on airports, no park airport and no static parking.
+// The least form of the park-airport choice and the planner: no park airport
+// and no static parking.
 #include "airports/airport_services_seam.h"
 
 #include "config/parameter_controls.h"
@@ -8,13 +8,6 @@
 #include "foundation/log.h"
 
 namespace zrb {
-
-void gf_scanAddonAirports() {
-    gf_logLine("Add-on airport scan is not available in this build");
-    SCAN_AIRPORTS.value = false;
-    gf_saveBoolParameter(SCAN_AIRPORTS);
-    gf_setCheckBox(SCAN_AIRPORTS);
-}
 
 bool lf_readMyParkAirports() { return true; }
 

@@ -1,11 +1,10 @@
 #pragma once
 // What a run needs of the airports and parking subsystem beyond the stand
-// records, the airport list and the parking files, until the rest is built:
-// the add-on airport scan, the user's park airports, the static-parking
+// records, the airport list, the parking files and the add-on airport scan,
+// until the rest is built: the user's park airports, the static-parking
 // checks and renewals, and clearing the park airport's traffic. The minimal
-// implementation (airport_services_seam.cpp) scans nothing, chooses no park
-// airport and plans no parking. The issues of the park-airport choice and the
-// add-on airport scan replace both files.
+// implementation (airport_services_seam.cpp) chooses no park airport and plans
+// no parking. The issue of the park-airport choice replaces both files.
 //
 // Threads: worker thread, except where a function says otherwise.
 
@@ -22,8 +21,6 @@ namespace zrb {
 // The park airport's parking file is to be saved with changed settings.
 inline std::atomic<bool> g_apfChanged{false};
 
-// Scans the add-on airports and switches SCAN_AIRPORTS off (saved).
-void gf_scanAddonAirports();
 // Reads airports/my_park_airports.txt and the my_thirdparty airports; true on success.
 bool lf_readMyParkAirports();
 // Re-reads my_park_airports.txt; true when the caller is to show the message.

@@ -50,9 +50,13 @@ std::optional<std::filesystem::path> programDataFolder();
 // folders above, so a test or the demo puts them under $XDG_CONFIG_HOME:
 //   add-ons.cfg     <AppData>\Lockheed Martin\Prepar3D v<N>\add-ons.cfg
 //   simobjects.cfg  <ProgramData>\Lockheed Martin\Prepar3D v<N>\simobjects.cfg
+//   scenery.cfg     <ProgramData>\Lockheed Martin\Prepar3D v<N>\scenery.cfg
+//   scenery_add-ons.xml  <ProgramData>\Lockheed Martin\Prepar3D v<N>\scenery_add-ons.xml
 // Empty when the folder above it is unknown.
 std::optional<std::filesystem::path> simAddOnsCfgFile(std::string_view version);
 std::optional<std::filesystem::path> simObjectsCfgFile(std::string_view version);
+std::optional<std::filesystem::path> simSceneryCfgFile(std::string_view version);
+std::optional<std::filesystem::path> simSceneryAddOnsFile(std::string_view version);
 
 // ---------------------------------------------------------------- files
 // Copies a file over another, replacing it (CopyFileW with bFailIfExists FALSE).

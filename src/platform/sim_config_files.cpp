@@ -27,4 +27,12 @@ std::optional<std::filesystem::path> simObjectsCfgFile(std::string_view version)
     return lf_simFile(programDataFolder(), version, "simobjects.cfg");
 }
 
+std::optional<std::filesystem::path> simSceneryCfgFile(std::string_view version) {
+    return lf_simFile(programDataFolder(), version, "scenery.cfg");
+}
+
+std::optional<std::filesystem::path> simSceneryAddOnsFile(std::string_view version) {
+    return lf_simFile(programDataFolder(), version, "scenery_add-ons.xml");
+}
+
 }  // namespace zrb::platform

@@ -1,5 +1,6 @@
 #include "shell/run_services.h"
 
+#include "airports/addon_airport_scan.h"
 #include "airports/park_airport.h"
 #include "config/paths.h"
 #include "feed/feed_shared.h"

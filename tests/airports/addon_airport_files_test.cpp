@@ -7,6 +7,7 @@
 #include "airports/addon_airport_files.h"
 #include "airports/bgl_file.h"
 #include "bgl_builder.h"
+#include "foundation/windows_path.h"
 #include "foundation/xml_file.h"
 
 namespace zrb::test {
@@ -36,7 +37,7 @@ protected:
     }
 
     std::string bglText(const std::string& relative) const {
-        return gf_pathText(folder.path() / "addons" / relative);
+        return gf_windowsPathText(folder.path() / "addons" / relative);
     }
 
     AirportFolder folder{""};
@@ -160,7 +161,7 @@ TEST_F(AddonAirportFiles, DamagedFilesAreReportedAndTheAirportsBeforeTheDamageKe
     std::filesystem::create_directories(file.parent_path());
     writeFile(file, bytes);
     EXPECT_THROW(gf_processBglFile(shared, file), BglFormatError);
-    EXPECT_TRUE(folder.logContains("===> Exception in lf_processBGLfile: " + gf_pathText(file)));
+    EXPECT_TRUE(folder.logContains("===> Exception in lf_processBGLfile: " + gf_windowsPathText(file)));
     EXPECT_THAT(shared.log.take(), Contains("Generated LFPG: 2 positions"));
     EXPECT_TRUE(std::filesystem::exists(g_myThirdpartyFolder / "LFPG.xml"));
 
