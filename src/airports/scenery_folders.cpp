@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -62,6 +63,14 @@ std::size_t lf_processSceneryArea(const IniSection& area, std::string_view insta
     return added;
 }
 
+// The lines of one of the simulator's lists, in whatever character set it has.
+std::optional<std::vector<std::string>> lf_readListLines(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    if (gf_readExtTextFileToStringVector(file, lines)) return lines;
+    gf_logLine("{} not found!", gf_pathText(file));
+    return std::nullopt;
+}
+
 bool lf_isArea(const IniSection& section) {
     for (const std::string_view word : {"Area", "AREA", "area"})
         if (section.name.find(word) != std::string::npos) return true;
@@ -92,29 +101,21 @@ bool gf_isInsideFolder(std::string_view text, std::string_view folder) {
 
 void gf_readSceneryCfg(const std::filesystem::path& file, std::string_view installFolder,
                        std::string_view stockFolder, std::vector<std::string>& folders) {
-    const std::string fileText = gf_pathText(file);
-    gf_logLine("\nReading: {} for airport add-ons ...", fileText);
-    std::vector<std::string> lines;
-    if (!gf_readExtTextFileToStringVector(file, lines)) {
-        gf_logLine("{} not found!", fileText);
-        return;
-    }
+    gf_logLine("\nReading: {} for airport add-ons ...", gf_pathText(file));
+    const auto lines = lf_readListLines(file);
+    if (!lines) return;
     std::size_t added = 0;
-    for (const IniSection& section : gf_parseIniSections(lines))
+    for (const IniSection& section : gf_parseIniSections(*lines))
         if (lf_isArea(section)) added += lf_processSceneryArea(section, installFolder, stockFolder, folders);
     gf_logLine("{} scenery add-on paths found\n", added);
 }
 
 void gf_readSceneryAddOnsXml(const std::filesystem::path& file, std::vector<std::string>& folders) {
-    const std::string fileText = gf_pathText(file);
-    gf_logLine("\nReading {} for add-on airport ...", fileText);
-    std::vector<std::string> lines;
-    if (!gf_readExtTextFileToStringVector(file, lines)) {
-        gf_logLine("{} not found!", fileText);
-        return;
-    }
+    gf_logLine("\nReading {} for add-on airport ...", gf_pathText(file));
+    const auto lines = lf_readListLines(file);
+    if (!lines) return;
     std::size_t added = 0;
-    for (const std::string& line : lines) {
+    for (const std::string& line : *lines) {
         std::string folder = gf_extractPathElement(line);
         if (folder.empty()) continue;
         gf_logLine("found path:{}", folder);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "foundation/worker_throttle.h"
 #include "foundation/xml_file.h"
 #include "liveries/download.h"
+#include "support/config_home.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/run_state.h"
 
@@ -64,20 +64,8 @@ protected:
         gf_setStockAirportsPath(install / "Scenery");
         SCAN_AIRPORTS.value = true;
         AFG_AUTOMATIC.value = false;
-#ifndef _WIN32
-        // The stand-in ProgramData folder lies below it.
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_oldConfigHome = old == nullptr ? "" : old;
-        setenv("XDG_CONFIG_HOME", (m_folder / "AppData").c_str(), 1);
-#endif
     }
     ~AddonAirportScan() override {
-#ifndef _WIN32
-        if (m_oldConfigHome.empty())
-            unsetenv("XDG_CONFIG_HOME");
-        else
-            setenv("XDG_CONFIG_HOME", m_oldConfigHome.c_str(), 1);
-#endif
         gf_setStockAirportsPath({});
         gf_resetDownloadSiteForTest();
         gf_initWorkerThrottle();
@@ -101,12 +89,10 @@ protected:
 
     fs::path programData() const { return m_folder / "AppData" / "ProgramData" / "Lockheed Martin" / "Prepar3D v5"; }
 
+    ConfigHomeOverride configHome{m_folder / "AppData"};  // the stand-in ProgramData lies below it
     tools::DownloadSite site;
     fs::path install = m_folder / "P3D v5";
     fs::path addons = m_folder / "addons";
-
-private:
-    std::string m_oldConfigHome;
 };
 
 TEST_F(AddonAirportScan, ManualFoldersAreScannedLinkedGeneratedAndHandedOver) {
