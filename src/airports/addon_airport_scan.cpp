@@ -85,7 +85,9 @@ void FolderWalk::walk(const std::string& folderText) {
     std::error_code ec;
     std::filesystem::recursive_directory_iterator it(
         gf_pathFromWindowsText(folderText), std::filesystem::directory_options::skip_permission_denied, ec);
-    while (!ec && it != std::filesystem::recursive_directory_iterator()) {
+    // A stop ends the walk: no further task would be started anyway, and a
+    // large scenery library would keep the run's end waiting.
+    while (!ec && it != std::filesystem::recursive_directory_iterator() && !gf_stopUnderWay()) {
         try {
             entry(*it, it);
         } catch (const std::exception& e) {
@@ -128,6 +130,9 @@ void FolderWalk::takeOldest(const std::string& currentFile) {
     } catch (const std::exception& e) {
         m_shared->log.add(fmt::format("{} airports search aborted, futs inner, \n{}\n{}\n{}", warningMark, e.what(),
                                       pending, currentFile));
+    } catch (...) {
+        m_shared->log.add(fmt::format("{} airports search aborted, futs inner, \nunknown error\n{}\n{}", warningMark,
+                                      pending, currentFile));
     }
 }
 
@@ -160,6 +165,7 @@ void FolderWalk::showProgress(bool now) {
 void lf_scanAirportFolders(const std::shared_ptr<AirportScanShared>& shared, const std::vector<std::string>& folders) {
     const std::string stock = gf_windowsPathText(gf_stockAirportsPath());
     for (const std::string& folder : folders) {
+        if (gf_stopUnderWay()) break;
         if (folder.empty()) continue;
         const std::filesystem::path path = gf_pathFromWindowsText(folder);
         std::error_code ec;
