@@ -1,14 +1,16 @@
 #pragma once
 // What the traffic manager needs of the static-parking planner before the
 // planner is built: the list of planned static aircraft still to be created
-// and the wanted number of parked aircraft, and whether the park airport still
-// learns. The least form plans nothing. The
+// and the wanted number of parked aircraft, whether the park airport still
+// learns, and the live callsigns the feed collected for the planning. The
+// least form plans nothing. The
 // planner issue replaces both files and keeps the names.
 //
 // Threads: worker thread only.
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zrb {
@@ -28,6 +30,11 @@ struct PendingParking {
 };
 
 extern std::vector<PendingParking> PendingParkingList;
+
+// The callsigns of the live traffic that the feed collected for the planning
+// now under way; an option whose flight is live is not planned as a static
+// aircraft. The least form collects none.
+inline std::unordered_set<std::string> g_liveCallsigns;
 
 // The wanted number of parked static aircraft: the manager's park maximum.
 std::int32_t lf_calcWantedStatic();

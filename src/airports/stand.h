@@ -43,6 +43,25 @@ constexpr DaySlot gf_previousSlot(DaySlot time) {
     return gf_makeDaySlot(day <= 1 ? g_daysPerWeek : day - 1, g_slotsPerDay - 1);
 }
 
+// A weekday 1..7 and a slot 0..47 (a failed clock reading is neither).
+constexpr bool gf_isDaySlot(DaySlot time) {
+    return gf_dayOf(time) >= 1 && gf_dayOf(time) <= g_daysPerWeek && gf_slotOf(time) < g_slotsPerDay;
+}
+
+// count half-hours earlier, across midnight and the start of the week (Monday
+// slot 0 is followed back by Sunday slot 47). A time that is no valid weekday
+// and slot is returned unchanged.
+constexpr DaySlot gf_daySlotBefore(DaySlot time, std::int64_t count) {
+    if (!gf_isDaySlot(time)) return time;
+    const std::uint32_t day = gf_dayOf(time);
+    const std::uint32_t slot = gf_slotOf(time);
+    std::int64_t position = (static_cast<std::int64_t>(day) - 1) * g_slotsPerDay + slot - count % g_slotsPerWeek;
+    if (position < 0) position += g_slotsPerWeek;
+    if (position >= g_slotsPerWeek) position -= g_slotsPerWeek;
+    return gf_makeDaySlot(static_cast<std::uint32_t>(position / g_slotsPerDay) + 1,
+                          static_cast<std::uint32_t>(position % g_slotsPerDay));
+}
+
 // Half-hours from last to now, across midnight and the end of the week:
 // (now.day - last.day) × 48 + now.slot - last.slot, plus 336 when negative.
 constexpr std::int64_t gf_elapsedSlots(DaySlot last, DaySlot now) {

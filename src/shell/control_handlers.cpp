@@ -229,19 +229,4 @@ void gf_requestParkingRenewal() {
     g_parkingRenewalRequest = true;
 }
 
-void gf_enableParkingControls() {
-    const bool enable = !RT_PARKTRAFFIC_ONLY.value;
-    gf_enableControl(parking_percentage, enable);
-    gf_enableControl(MAX_FIT_FL, enable);
-    for (BoolCheckParameter* box : {&INITIAL_LOAD_ONLY, &PARK_SOFT, &PARK_FAKE, &WEEK}) gf_enableControl(*box, enable);
-    if (enable) {
-        gf_showIntParameter(parking_percentage);
-        gf_showFloatParameter(MAX_FIT_FL);
-    } else {
-        gf_clearControlText(parking_percentage);
-        gf_clearControlText(MAX_FIT_FL);
-    }
-    gf_invalidateBand(g_middleBand);
-}
-
 }  // namespace zrb

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "airports/parking_controls.h"  // gf_enableParkingControls
+
 namespace zrb {
 
 // WM_COMMAND: push buttons, then check boxes, then drop-down lists (which
@@ -26,11 +28,6 @@ void lf_handleEditEnter(std::uint16_t id);
 // parking data are loaded: "{} will respond in {} second{} ..." and the
 // renewal request, or, with INITIAL_LOAD_ONLY on, only a cleared message line.
 void gf_requestParkingRenewal();
-
-// The parking controls the run offers: on unless only the service's parked
-// traffic is used (RT_PARKTRAFFIC_ONLY); their edits show their values while
-// on and are empty while off. Any thread that holds no lock.
-void gf_enableParkingControls();
 
 // Empties BLOCK_CALLSIGN (saved and shown), disables Unblock and asks the
 // worker to stop blocking; nothing while no callsign is blocked.

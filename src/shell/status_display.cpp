@@ -16,7 +16,7 @@
 #include "foundation/version_data.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
-#include "traffic/static_parking_seam.h"
+#include "traffic/ui_lock.h"
 
 namespace zrb {
 

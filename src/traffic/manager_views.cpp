@@ -2,7 +2,7 @@
 
 #include "simlink/sim_ids.h"
 #include "traffic/ac_events.h"
-#include "traffic/static_aircraft_seam.h"
+#include "traffic/parked_aircraft.h"
 #include "traffic/removal.h"
 #include "traffic/traffic_lists.h"
 

@@ -20,8 +20,9 @@ namespace {
 constexpr std::int64_t secondsPerMinute = 60;
 
 // A create request still waiting in the manager: on the spawn stack or in a
-// create deque. Taken back, it is never sent. Live aircraft are matched by hex
-// id: two live aircraft may share a callsign.
+// create deque. Taken back, it is never sent. Matched by hex id, which is
+// unique among the live and among the static records, while two aircraft may
+// share a callsign.
 bool lf_withdrawQueuedCreate(const AiAc& aircraft) {
     if (gf_isLiveHexId(aircraft.hexId)) {
         const auto it = std::find(g_spawnStack.begin(), g_spawnStack.end(), aircraft.hexId);
@@ -31,8 +32,7 @@ bool lf_withdrawQueuedCreate(const AiAc& aircraft) {
         }
         return gf_dropQueuedCreate(g_liveCreateDeque, aircraft.hexId);
     }
-    // Static callsigns are unique.
-    return gf_dropQueuedStaticCreate(g_staticCreateDeque, aircraft.callsign);
+    return gf_dropQueuedCreate(g_staticCreateDeque, aircraft.hexId);
 }
 
 void lf_freeLiveStand(const AiAc& aircraft) {

@@ -23,7 +23,6 @@
 #include "traffic/sample_stepping.h"
 #include "traffic/stand_observations.h"
 #include "traffic/stand_search.h"
-#include "traffic/static_parking_seam.h"
 #include "traffic/traffic_lists.h"
 
 namespace zrb {

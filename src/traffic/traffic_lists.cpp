@@ -54,6 +54,8 @@ AiAc* gf_findStaticByObject(std::uint32_t objectId) {
 
 Stand* gf_standById(std::uint32_t standId) {
     if (standId == 0) return nullptr;
+    // The loader numbers the stands 1..n in table order.
+    if (standId <= StandTable.size() && StandTable[standId - 1].number == standId) return &StandTable[standId - 1];
     return lf_find(StandTable, [standId](const Stand& s) { return s.number == standId; });
 }
 

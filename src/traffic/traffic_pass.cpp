@@ -19,15 +19,17 @@
 #include "traffic/live_driver.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/notice_processing.h"
-#include "traffic/static_aircraft_seam.h"
-#include "traffic/static_parking_seam.h"
+#include "traffic/parked_aircraft.h"
+#include "traffic/static_parking.h"
 #include "traffic/traffic_lists.h"
+#include "traffic/ui_lock.h"
 
 namespace zrb {
 
 namespace {
 
 constexpr std::size_t standTableReserve = 512;
+constexpr std::size_t parkedLiveReserve = 64;
 
 // Worker thread: the user copy has been taken in this run.
 bool g_userCopyTaken = false;
@@ -174,6 +176,7 @@ void gf_reserveTrafficLists() {
     g_liveList.reserve(g_liveListReserve);
     g_staticList.reserve(g_staticListReserve);
     gf_reserveStandTable(standTableReserve);
+    ParkedLiveList.reserve(parkedLiveReserve);
     g_newObjects.reserve(g_newObjectReserve);
     std::lock_guard lock(g_noticeMutex);
     g_simNotices.reserve(g_simNoticeReserve);
@@ -195,8 +198,8 @@ void gf_resetTraffic() {
     g_spawnStack.clear();
     g_noMatchSet.clear();
     g_removalDeque.clear();
-    g_liveCreateDeque.clear();
-    g_staticCreateDeque.clear();
+    lf_freeCreateDeque(g_liveCreateDeque);
+    lf_freeCreateDeque(g_staticCreateDeque);
     g_staticList.clear();
     g_staticFlagged = false;
     {
@@ -209,6 +212,8 @@ void gf_resetTraffic() {
     gf_clearStandTable();
     lf_resetDoublesCheck();
     lf_resetStaticParking();
+    ParkedLiveList.clear();
+    g_uiBusy = false;
     g_currentDaySlot = 0;
     g_fastRange = false;
     g_userAcCopy = UserAcData{};

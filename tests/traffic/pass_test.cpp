@@ -53,11 +53,14 @@ TEST_F(Pass, OneRemovalEveryTenPassesOneCreationEveryFiftyLiveFirst) {
 TEST_F(Pass, WithNothingQueuedThePlannedStaticAircraftAreBuiltOnTheFiftiethPass) {
     StandTable.emplace_back("B12", std::vector<StandOption>{}, 47.001, 8.002, 1.0, 30.0, 1, 1, 1);
     StandTable.back().number = 3;
+    StandTable.emplace_back("B14", std::vector<StandOption>{}, 47.003, 8.002, 1.0, 30.0, 1, 1, 1);
+    StandTable.back().number = 4;
     PendingParking entry;
-    entry.standId = 3;
+    entry.standId = 4;
     entry.airline = "DLH";
     entry.type = "A320";
     PendingParkingList = {entry, entry};
+    PendingParkingList.back().standId = 3;
     g_passTick = 1;
     lf_handleAddingStack();
     EXPECT_EQ(PendingParkingList.size(), 2u) << "only on a multiple of 50";
