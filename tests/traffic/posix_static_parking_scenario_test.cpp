@@ -1,0 +1,172 @@
+// Static parking on the stand-in simulator: a plan from the stand options is
+// created 50 passes apart, starred, on the ground at the stands, and shut
+// down; a live aircraft with a static one's registration removes it at the
+// doubles check of the per-second work; parked live aircraft are counted and
+// go after their time; and leaving the park airport leaves no static
+// aircraft in the simulator, whatever state its creation was in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "airports/manager_needs_seam.h"
+#include "airports/stand.h"
+#include "foundation/time.h"
+#include "shell/common/main_window_state.h"
+#include "shell/run.h"
+#include "support/scenario/traffic_scenario.h"
+#include "traffic/traffic_lists.h"
+#include "traffic/traffic_manager.h"
+
+namespace zrb::test {
+namespace {
+
+// Three stands 200 m apart, each with an option for the harness's Saturday noon.
+void loadAirport(const std::string& prefix, double lat) {
+    const std::vector<std::string> callsigns{"DLH100", "DLH200", "DLH300"};
+    StandTable.clear();
+    for (std::size_t i = 0; i < callsigns.size(); ++i) {
+        StandOption o;
+        o.airline = "DLH";
+        o.type = "A320";
+        o.callsign = callsigns[i];
+        o.registration = "D-AI" + callsigns[i].substr(3);
+        o.halfHours = HourBits{1} << 24;
+        o.optionId = 1;
+        o.day = 6;
+        o.real = 1;
+        StandTable.emplace_back(prefix + std::to_string(i + 1), std::vector<StandOption>{o}, lat, 8.55 + 0.0027 * i,
+                                0.5 * static_cast<double>(i), 40.0, 1, 1, 1);
+        StandTable.back().number = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+// The planner's part: plan the stands and lock the controls.
+void plan() {
+    lf_searchStands(gf_slotAndWeekday(), g_searchReal, 0, PendingParkingList);
+    gf_lockUi();
+}
+
+std::vector<std::pair<std::string, std::uint32_t>> eventsOf(TrafficScenario& s, std::uint32_t objectId) {
+    std::vector<std::pair<std::string, std::uint32_t>> events;
+    for (const auto& e : s.sim().events())
+        if (e.objectId == objectId && e.eventName.rfind("FREEZE", 0) != 0) events.emplace_back(e.eventName, e.data);
+    return events;
+}
+
+bool removedFromSim(TrafficScenario& s, std::uint32_t objectId) {
+    const auto removals = s.sim().removals();
+    return std::find(removals.begin(), removals.end(), objectId) != removals.end();
+}
+
+TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
+    TrafficScenario s;
+    s.everySecond = [] { lf_everySecond(); };
+    loadAirport("A", 47.4660);
+    plan();
+    ASSERT_EQ(PendingParkingList.size(), 3u);
+
+    std::vector<std::int32_t> createdAt;
+    ASSERT_TRUE(s.passUntil(
+        [&] {
+            if (s.sim().creations().size() > createdAt.size()) createdAt.push_back(s.tick());
+            return createdAt.size() == 3;
+        },
+        400));
+    EXPECT_TRUE(PendingParkingList.empty());
+    const auto created = s.sim().creations();
+    for (std::size_t i = 0; i < created.size(); ++i) {
+        if (i > 0) EXPECT_EQ(createdAt[i] - createdAt[i - 1], 50);
+        const Stand& stand = StandTable[std::stoul(created[i].atcId.substr(3, 1)) - 1];
+        EXPECT_EQ(created[i].atcId.back(), '*') << created[i].atcId;
+        EXPECT_TRUE(created[i].onGround);
+        EXPECT_NEAR(created[i].latitudeDeg, stand.lat, 1e-9);
+        EXPECT_NEAR(created[i].longitudeDeg, stand.lon, 1e-9);
+        EXPECT_NEAR(created[i].headingDeg, stand.heading * 180.0 / 3.141592653589793, 1e-9);
+        EXPECT_EQ(created[i].title, "Stand-in A320");
+    }
+    // Each is shut down 200 passes after the simulator reported it.
+    s.passes(400);
+    for (const auto& c : created) {
+        const auto events = eventsOf(s, c.objectId);
+        ASSERT_GE(events.size(), 3u) << c.atcId;
+        EXPECT_EQ(events[2], std::make_pair(std::string("ENGINE_AUTO_SHUTDOWN"), 0u)) << c.atcId;
+    }
+    // The window counts them with a fit of half an hour (planned for now).
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 3u);
+    EXPECT_FLOAT_EQ(g_mainWindowState.staticAverageFit.load(), 0.5F);
+
+    // A live aircraft with DLH300*'s registration: the next doubles check removes it.
+    const auto c = std::find_if(created.begin(), created.end(), [](const auto& a) { return a.atcId == "DLH300*"; });
+    ASSERT_NE(c, created.end());
+    const Flight live{0x3C4A11, "BAW9", "A320", "D-AI300", "", ""};
+    for (int poll = 0; poll < 6; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(live, 47.55, 8.40 + 0.0051 * poll, 5000, 250, 90)}));
+        s.passes(500);
+    }
+    ASSERT_TRUE(s.passUntil([&] { return gf_findLive(live.hexId)->fs == LifecycleState::active; }, 1000));
+    lf_queueDoublesCheck(live.hexId);
+    ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, c->objectId); }, 150));
+    EXPECT_TRUE(s.folder().logContains("DLH300*  D-AI300 removed, new airborne 'BAW9' has same regcode D-AI300"));
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 2u);
+    EXPECT_EQ(s.sim().aiObjects().size(), 3u) << "two static, one live";
+}
+
+TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTakesItsStaticsAlong) {
+    TrafficScenario s;
+    s.everySecond = [] { lf_everySecond(); };
+    // Two live aircraft standing still near the stands; the least driver does not park them, the
+    // stand arrival does: here by hand, one of them 91 minutes ago.
+    const Flight early{0x3C4A21, "EWG1", "A320", "", "", ""};
+    const Flight late{0x3C4A22, "EWG2", "A320", "", "", ""};
+    for (int poll = 0; poll < 4; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(early, 47.4700, 8.5600, 0, 0, 90), s.record(late, 47.4710, 8.5600, 0, 0, 90)}));
+        s.passes(500);
+    }
+    ASSERT_TRUE(s.passUntil([&] { return g_liveList.size() == 2 && g_liveList[0].fs == LifecycleState::active &&
+                                         g_liveList[1].fs == LifecycleState::active; },
+                            2500));
+    for (LiveAc& a : g_liveList) {
+        gf_setPhase(a, MovementState::parked);
+        a.parkTimeS = s.now() - (a.hexId == early.hexId ? 91 * 60 : 10 * 60);
+    }
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedLive.load(), 2u);
+    gf_collectParkedLive();  // as the planner does at each renewal
+    ASSERT_EQ(ParkedLiveList.size(), 1u);
+    EXPECT_EQ(ParkedLiveList[0].callsign, "EWG2");
+    const std::uint32_t earlyObject = gf_findLive(early.hexId)->objectId;
+    ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, earlyObject); }, 20));
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
+
+    // The park airport: one static aircraft active, one handed to the simulator, one still queued.
+    loadAirport("A", 47.4660);
+    std::vector<PendingParking> planned;
+    lf_searchStands(gf_slotAndWeekday(), g_searchReal, 0, planned);
+    ASSERT_EQ(planned.size(), 3u);
+    PendingParkingList = {planned[0]};
+    ASSERT_TRUE(s.passUntil([&] { return !g_staticList.empty() && g_staticList[0].fs == LifecycleState::active; }, 500));
+    PendingParkingList = {planned[1]};
+    ASSERT_TRUE(s.passUntil([&] { return s.sim().creations().size() == 4; }, 200));  // two live, two static
+    PendingParkingList = {planned[2]};
+    ASSERT_TRUE(s.passUntil([&] { return g_staticCreateDeque.size() == 1; }, 60));
+    EXPECT_EQ(g_staticList[1].fs, LifecycleState::adding2sim);
+    // Left for another airport, as the airports side does it.
+    gf_removeAllStatic();
+    PendingParkingList.clear();
+    gf_unlockUi();
+    loadAirport("B", 47.5000);
+    EXPECT_EQ(g_staticList.size(), 2u) << "the queued one is withdrawn and gone";
+    s.passes(400);
+    EXPECT_TRUE(g_staticList.empty());
+    EXPECT_EQ(s.sim().creations().size(), 4u) << "the queued one was never created";
+    for (const auto& object : s.sim().aiObjects()) EXPECT_NE(object.atcId.back(), '*') << object.atcId;
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 0u);
+    EXPECT_FLOAT_EQ(g_mainWindowState.staticAverageFit.load(), -1.0F);
+}
+
+}  // namespace
+}  // namespace zrb::test
