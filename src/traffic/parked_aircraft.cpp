@@ -56,6 +56,13 @@ float lf_showAverageFit(std::atomic<float>& shown, const FitSum& sum, bool withF
     return fit;
 }
 
+// The flag is set by each record at the stand and cleared only when the
+// queue runs out, which for a parked aircraft happens once a week: alone it
+// would keep an aircraft whose records stopped long ago "reported" for good.
+bool lf_stillReported(const LiveAc& a) {
+    return a.atStandChecked != 0 && static_cast<double>(gf_now()) - a.feedTime <= g_stillReportedSeconds;
+}
+
 std::int32_t lf_minutesParked(const LiveAc& a, Seconds now) {
     const std::int64_t minutes = (now - a.parkTimeS) / secondsPerMinute;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(minutes, 0, std::numeric_limits<std::int32_t>::max()));
@@ -69,7 +76,7 @@ void gf_collectParkedLive() {
     for (LiveAc& a : g_liveList) {
         if (!lf_parkedLive(a)) continue;
         std::int32_t minutes = 0;
-        if (a.atStandChecked == 0) {
+        if (!lf_stillReported(a)) {
             minutes = lf_minutesParked(a, now);
             const std::int64_t limit = a.category == g_categoryHeavy ? g_maxParkedMinutesHeavy : g_maxParkedMinutes;
             if (!INITIAL_LOAD_ONLY.value && minutes > limit) {

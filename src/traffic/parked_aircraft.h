@@ -18,6 +18,9 @@ namespace zrb {
 
 inline constexpr std::int64_t g_maxParkedMinutes = 90;
 inline constexpr std::int64_t g_maxParkedMinutesHeavy = 180;
+// A parked aircraft counts as reported by the feed at its stand while its
+// last record is no older than this.
+inline constexpr double g_stillReportedSeconds = 300.0;
 
 // One parked live aircraft for the planner.
 struct ParkedLiveEntry {
@@ -32,8 +35,10 @@ struct ParkedLiveEntry {
 extern std::vector<ParkedLiveEntry> ParkedLiveList;
 
 // Rebuilds ParkedLiveList from the active parked live aircraft; unless
-// INITIAL_LOAD_ONLY is on, one parked longer than its time (and not reported
-// at its stand by the feed) is removed instead of listed.
+// INITIAL_LOAD_ONLY is on, one parked longer than its time is removed instead
+// of listed. One the feed still reports at its stand (a record at the stand,
+// and within the last 5 minutes: its transponder may have gone off since) is
+// listed with 0 minutes.
 void gf_collectParkedLive();
 
 // Every static aircraft leaves: active ones are removed, queued creations

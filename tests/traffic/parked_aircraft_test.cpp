@@ -49,12 +49,16 @@ TEST_F(ParkedAircraft, LiveAircraftParkedTooLongGoUnlessTheInitialLoadOnlyIsKept
     LiveAc& large91 = parked(10003, "DLH3", 91);
     LiveAc& reported = parked(10004, "DLH4", 500);
     reported.atStandChecked = 1;  // the feed still reports it at its stand
+    reported.feedTime = static_cast<double>(mondayNoon - 20);
+    LiveAc& silent = parked(10006, "DLH6", 500);
+    silent.atStandChecked = 1;  // reported at its stand once, but not for ten minutes
+    silent.feedTime = static_cast<double>(mondayNoon - 600);
     LiveAc& large30 = parked(10005, "DLH5", 30);
     large30.standId = 7;
 
     INITIAL_LOAD_ONLY.value = true;
     gf_collectParkedLive();
-    EXPECT_EQ(ParkedLiveList.size(), 5u);
+    EXPECT_EQ(ParkedLiveList.size(), 6u);
     EXPECT_TRUE(g_removalDeque.empty());
 
     INITIAL_LOAD_ONLY.value = false;
@@ -63,6 +67,7 @@ TEST_F(ParkedAircraft, LiveAircraftParkedTooLongGoUnlessTheInitialLoadOnlyIsKept
     EXPECT_TRUE(removing(heavy181));
     EXPECT_TRUE(removing(large91));
     EXPECT_FALSE(removing(reported));
+    EXPECT_TRUE(removing(silent));
     ASSERT_EQ(ParkedLiveList.size(), 3u);
     EXPECT_EQ(ParkedLiveList[0].callsign, "DLH4");
     EXPECT_EQ(ParkedLiveList[0].minutes, 0);

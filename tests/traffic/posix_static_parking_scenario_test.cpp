@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "airports/manager_needs_seam.h"
+#include "airports/park_airport.h"
 #include "airports/stand.h"
 #include "foundation/time.h"
 #include "shell/common/main_window_state.h"
@@ -19,6 +20,12 @@
 
 namespace zrb::test {
 namespace {
+
+void addStand(const std::string& name, double lat, double lon, std::vector<StandOption> options = {}) {
+    StandTable.emplace_back(name, std::move(options), lat, lon, 0.5 * static_cast<double>(StandTable.size()), 40.0, 1,
+                            1, 1);
+    StandTable.back().number = static_cast<std::uint32_t>(StandTable.size());
+}
 
 // Three stands 200 m apart, each with an option for the harness's Saturday noon.
 void loadAirport(const std::string& prefix, double lat) {
@@ -34,9 +41,7 @@ void loadAirport(const std::string& prefix, double lat) {
         o.optionId = 1;
         o.day = 6;
         o.real = 1;
-        StandTable.emplace_back(prefix + std::to_string(i + 1), std::vector<StandOption>{o}, lat, 8.55 + 0.0027 * i,
-                                0.5 * static_cast<double>(i), 40.0, 1, 1, 1);
-        StandTable.back().number = static_cast<std::uint32_t>(i + 1);
+        addStand(prefix + std::to_string(i + 1), lat, 8.55 + 0.0027 * static_cast<double>(i), {o});
     }
 }
 
@@ -104,8 +109,8 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
         ASSERT_TRUE(s.feedLive({s.record(live, 47.55, 8.40 + 0.0051 * poll, 5000, 250, 90)}));
         s.passes(500);
     }
-    ASSERT_TRUE(s.passUntil([&] { return gf_findLive(live.hexId)->fs == LifecycleState::active; }, 1000));
-    lf_queueDoublesCheck(live.hexId);
+    // Queued for the check at its spawn, checked within the second.
+    ASSERT_TRUE(s.passUntil([&] { return gf_findLive(live.hexId)->fs != LifecycleState::buffer; }, 1000));
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, c->objectId); }, 150));
     EXPECT_TRUE(s.folder().logContains("DLH300*  D-AI300 removed, new airborne 'BAW9' has same regcode D-AI300"));
     s.passes(100);
@@ -114,35 +119,46 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
 }
 
 TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTakesItsStaticsAlong) {
-    TrafficScenario s;
+    ScenarioOptions options;
+    options.passesPerFrame = 10;  // minutes of standing still
+    TrafficScenario s(options);
     s.everySecond = [] { lf_everySecond(); };
-    // Two live aircraft standing still near the stands; the least driver does not park them, the
-    // stand arrival does: here by hand, one of them 91 minutes ago.
+    gf_setCurrentParkAirport(CurrentParkAirportData{"LSZH", "", 47.4647, 8.5492, 1416.0});
+    loadAirport("A", 47.4660);
+    addStand("L4", 47.4700, 8.5600);
+    addStand("L5", 47.4710, 8.5600);
+    // Two live aircraft standing at L4 and L5: born parked there. The feed stops reporting
+    // the early one after three records; the late one it keeps reporting.
     const Flight early{0x3C4A21, "EWG1", "A320", "", "", ""};
     const Flight late{0x3C4A22, "EWG2", "A320", "", "", ""};
-    for (int poll = 0; poll < 4; ++poll) {
-        ASSERT_TRUE(s.feedLive({s.record(early, 47.4700, 8.5600, 0, 0, 90), s.record(late, 47.4710, 8.5600, 0, 0, 90)}));
-        s.passes(500);
+    for (int poll = 0; poll < 15; ++poll) {
+        // Standing still: the intake takes a record every 15 s at most.
+        std::vector<TrafficRecord> batch{s.record(late, 47.4710, 8.5600, 0, 0, 90)};
+        if (poll < 3) batch.push_back(s.record(early, 47.4700, 8.5600, 0, 0, 90));
+        ASSERT_TRUE(s.feedLive(batch));
+        s.passes(poll < 3 ? 2000 : 3000);  // a second record before the first is due
     }
-    ASSERT_TRUE(s.passUntil([&] { return g_liveList.size() == 2 && g_liveList[0].fs == LifecycleState::active &&
-                                         g_liveList[1].fs == LifecycleState::active; },
-                            2500));
-    for (LiveAc& a : g_liveList) {
-        gf_setPhase(a, MovementState::parked);
-        a.parkTimeS = s.now() - (a.hexId == early.hexId ? 91 * 60 : 10 * 60);
+    ASSERT_EQ(g_liveList.size(), 2u);
+    for (const LiveAc& a : g_liveList) {
+        EXPECT_EQ(a.fs, LifecycleState::active) << a.callsign;
+        EXPECT_EQ(a.st, MovementState::parked) << a.callsign;
+        EXPECT_EQ(a.standId, a.hexId == early.hexId ? 4u : 5u);
     }
+    // Both parked three hours ago.
+    for (LiveAc& a : g_liveList) a.parkTimeS -= 180 * 60;
     s.passes(100);
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 2u);
     gf_collectParkedLive();  // as the planner does at each renewal
-    ASSERT_EQ(ParkedLiveList.size(), 1u);
-    EXPECT_EQ(ParkedLiveList[0].callsign, "EWG2");
+    ASSERT_EQ(ParkedLiveList.size(), 1u) << "the early one's records stopped six minutes ago";
+    EXPECT_EQ(ParkedLiveList[0].callsign, "EWG2") << "still reported at its stand: 0 minutes";
+    EXPECT_EQ(ParkedLiveList[0].minutes, 0);
+    EXPECT_EQ(ParkedLiveList[0].standId, 5u);
     const std::uint32_t earlyObject = gf_findLive(early.hexId)->objectId;
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, earlyObject); }, 20));
     s.passes(100);
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
 
     // The park airport: one static aircraft active, one handed to the simulator, one still queued.
-    loadAirport("A", 47.4660);
     std::vector<PendingParking> planned;
     lf_searchStands(gf_slotAndWeekday(), g_searchReal, 0, planned);
     ASSERT_EQ(planned.size(), 3u);
