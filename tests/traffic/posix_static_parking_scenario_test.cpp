@@ -1,12 +1,14 @@
 // Static parking on the stand-in simulator: a plan from the stand options is
 // created 50 passes apart, starred, on the ground at the stands, and shut
-// down; a live aircraft with a static one's registration removes it at the
-// doubles check of the per-second work; parked live aircraft are counted and
+// down; a live aircraft born at a static one's stand takes it; a live aircraft
+// with a static one's registration removes it at the doubles check of the
+// per-second work; parked live aircraft are counted and
 // go after their time; and leaving the park airport leaves no static
 // aircraft in the simulator, whatever state its creation was in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "airports/manager_needs_seam.h"
 #include "airports/park_airport.h"
@@ -63,7 +65,7 @@ bool removedFromSim(TrafficScenario& s, std::uint32_t objectId) {
     return std::find(removals.begin(), removals.end(), objectId) != removals.end();
 }
 
-TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
+TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes) {
     TrafficScenario s;
     s.everySecond = [] { lf_everySecond(); };
     loadAirport("A", 47.4660);
@@ -101,6 +103,19 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
     EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 3u);
     EXPECT_FLOAT_EQ(g_mainWindowState.staticAverageFit.load(), 0.5F);
 
+    // A live aircraft born at A2 (the feed shows it standing there): DLH200* makes way.
+    gf_setCurrentParkAirport(CurrentParkAirportData{"LSZH", "", 47.4647, 8.5492, 1416.0});
+    const auto b = std::find_if(created.begin(), created.end(), [](const auto& a) { return a.atcId == "DLH200*"; });
+    ASSERT_NE(b, created.end());
+    const Flight bornThere{0x4B1801, "SWR5", "A320", "", "", ""};
+    for (int poll = 0; poll < 2; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(bornThere, StandTable[1].lat, StandTable[1].lon, 0, 0, 90)}));
+        s.passes(2000);
+    }
+    ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, b->objectId); }, 2000));
+    EXPECT_TRUE(s.folder().logContains("A2      : DLH200*  D-AI200 makes way for SWR5"));
+    EXPECT_EQ(gf_findLive(bornThere.hexId)->st, MovementState::parked);
+
     // A live aircraft with DLH300*'s registration: the next doubles check removes it.
     const auto c = std::find_if(created.begin(), created.end(), [](const auto& a) { return a.atcId == "DLH300*"; });
     ASSERT_NE(c, created.end());
@@ -114,8 +129,9 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedAndADoubleGoes) {
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, c->objectId); }, 150));
     EXPECT_TRUE(s.folder().logContains("DLH300*  D-AI300 removed, new airborne 'BAW9' has same regcode D-AI300"));
     s.passes(100);
-    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 2u);
-    EXPECT_EQ(s.sim().aiObjects().size(), 3u) << "two static, one live";
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 1u);
+    EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
+    EXPECT_EQ(s.sim().aiObjects().size(), 3u) << "DLH100* and two live aircraft";
 }
 
 TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTakesItsStaticsAlong) {
@@ -159,8 +175,15 @@ TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTa
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
 
     // The park airport: one static aircraft active, one handed to the simulator, one still queued.
+    std::vector<PendingParking> found;
+    lf_searchStands(gf_slotAndWeekday(), g_searchReal, 0, found);
+    // The stand arrivals were recorded as options: EWG1's stand is free again, EWG2 still stands.
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(),
+                            [](const PendingParking& p) { return p.callsign == "EWG1" && p.standId == 4; }));
     std::vector<PendingParking> planned;
-    lf_searchStands(gf_slotAndWeekday(), g_searchReal, 0, planned);
+    std::copy_if(found.begin(), found.end(), std::back_inserter(planned),
+                 [](const PendingParking& p) { return p.standId <= 3; });
     ASSERT_EQ(planned.size(), 3u);
     PendingParkingList = {planned[0]};
     ASSERT_TRUE(s.passUntil([&] { return !g_staticList.empty() && g_staticList[0].fs == LifecycleState::active; }, 500));
