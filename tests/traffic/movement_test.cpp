@@ -254,6 +254,36 @@ TEST_F(Movement, ApproachGoAroundAndFlare) {
     EXPECT_EQ(gf_queuedClientEvents().size(), commands + 1) << "only the cabin lights again";
 }
 
+TEST_F(Movement, GroundSamplesWhileFlyingAndARespawnAtTheStand) {
+    // Climbing away over samples still on the ground: it heads for the first
+    // airborne one, and its rates point there, not at the samples it dropped.
+    LiveAc& a = flying(0.0, {0.0, 1500.0, 2000.0});
+    a.onGround = 0;
+    a.st = MovementState::takeOff;
+    a.block.altitudeFt = 800.0;
+    for (PosSample& s : a.samples) s.verticalRate = 1200.0;
+    a.agl = 700.0;
+    lf_stepSample(a);
+    ASSERT_EQ(a.samples.size(), 2u);
+    EXPECT_EQ(a.samples.front().altitude, 1500.0);
+    const double dt = a.samples.front().duePass - g_passTick.load();
+    EXPECT_NEAR(a.lonRate * dt, a.samples.front().lon - 8.0, 1e-9);
+    EXPECT_NEAR(a.altitudeRate, std::min(700.0 / dt, 0.6), 1e-12);
+    ASSERT_FALSE(events(evGearSet).empty());
+    EXPECT_EQ(events(evGearSet).front().data, 1u);
+
+    // A parked aircraft whose only sample is a week ahead is created again now.
+    LiveAc& parked = flying(0.0);
+    parked.hexId = 0x400002;
+    parked.st = MovementState::parked;
+    parked.samples.front().duePass = 60480000;
+    g_passTick = 500;
+    liveryRespawn(parked);
+    EXPECT_EQ(parked.fs, LifecycleState::liveryrespawn);
+    EXPECT_EQ(parked.samples.size(), 1u);
+    EXPECT_EQ(parked.samples.front().duePass, 500);
+}
+
 TEST_F(Movement, BrokenNumbersAndStepsThatKeepFailing) {
     EXPECT_THROW(gf_passCount(std::numeric_limits<double>::quiet_NaN()), gsl::narrowing_error);
     EXPECT_THROW(gf_passCount(3e9), gsl::narrowing_error);

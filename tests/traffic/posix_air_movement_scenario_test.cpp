@@ -257,6 +257,9 @@ void expectLandingOnTheRunway(std::int32_t qnh) {
     EXPECT_NE(std::find(events.begin(), events.end(), std::make_pair(std::string("THROTTLE_SET"), 0u)), events.end())
         << "power off in the flare";
     EXPECT_FALSE(g_fastRange) << "the fast range ends at the touchdown";
+    // Once the nose is down the flare is over, so a later take-off climbs again.
+    s.passes(500);
+    EXPECT_EQ(gf_findLive(f.hexId)->flareStage, 0);
 }
 
 TEST(AirMovementScenario, AnArrivalComesDownOnTheRunwayElevation) {
