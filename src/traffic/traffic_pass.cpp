@@ -14,6 +14,7 @@
 #include "shell/common/run_state.h"
 #include "simlink/sim_queues.h"
 #include "simlink/sim_requests.h"
+#include "simlink/user_aircraft.h"
 #include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
 #include "traffic/live_driver.h"
@@ -117,10 +118,30 @@ void lf_checkFastRange() {
     if (!flaring) g_fastRange = false;
 }
 
+// A creation becomes an aircraft of the program only when a range reply lists
+// its new object. The traffic radius alone can miss it: the park airport may
+// lie farther away than a small traffic range reaches, and the user may have
+// moved on since a live aircraft was created. While creations wait, the
+// radius reaches the farthest of them, as far as the simulator allows.
+std::uint32_t lf_searchRadiusM() {
+    double radius = g_objectSearchRadiusM.load();
+    const LatLon user{g_userAcCopy.lat, g_userAcCopy.lon};
+    if (!gf_hasPosition(user.lat, user.lon)) return static_cast<std::uint32_t>(std::min(radius, g_maxSearchRadiusM));
+    const auto reach = [&](double lat, double lon) {
+        const double needed = gf_distanceNm(user, LatLon{lat, lon}) * g_metresPerNm + g_searchRadiusMarginM;
+        if (needed > radius) radius = needed;  // false for NaN
+    };
+    for (const LiveAc& a : g_liveList)
+        if (a.fs == LifecycleState::adding2sim) reach(a.block.latitudeDeg, a.block.longitudeDeg);
+    for (const AiAc& a : g_staticList)
+        if (a.fs == LifecycleState::adding2sim) reach(a.lat, a.lon);
+    return static_cast<std::uint32_t>(std::min(radius, g_maxSearchRadiusM));
+}
+
 void lf_requestRange(std::int32_t tick) {
     lf_checkFastRange();
     if (!lf_every(tick, g_fastRange ? g_fastRangeEveryPasses : g_rangeEveryPasses)) return;
-    gf_requestAircraftInRange(static_cast<std::uint32_t>(g_objectSearchRadiusM.load()));
+    gf_requestAircraftInRange(lf_searchRadiusM());
 }
 
 }  // namespace

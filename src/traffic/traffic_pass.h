@@ -4,7 +4,8 @@
 // position buffers, the paced removals (one every 10 passes) and creations
 // (one every 50, live before static), a share of the history's records or at
 // most two live feed records, one create request from the spawn stack, the
-// range request (every 100 passes, every 20 while a landing flares), the copy
+// range request (every 100 passes, every 20 while a landing flares; its radius
+// also reaches every creation still waiting for its object), the copy
 // of the user aircraft (every 100 passes), and the pass tick. Pacing is by pass count only, never by the clock.
 //
 // Threads: worker thread.
@@ -19,6 +20,8 @@ inline constexpr std::int32_t g_createEveryPasses = 50;
 inline constexpr std::int32_t g_rangeEveryPasses = 100;
 inline constexpr std::int32_t g_fastRangeEveryPasses = 20;
 inline constexpr std::int32_t g_userCopyEveryPasses = 100;
+// SimConnect refuses a range request of a larger radius.
+inline constexpr double g_maxSearchRadiusM = 200000.0;
 inline constexpr std::size_t g_recordsPerPass = 2;
 inline constexpr std::size_t g_historyRecordsPerPass = 100;
 

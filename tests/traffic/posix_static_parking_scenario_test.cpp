@@ -13,6 +13,8 @@
 #include "airports/manager_needs_seam.h"
 #include "airports/park_airport.h"
 #include "airports/stand.h"
+#include "config/parameters.h"
+#include "config/paths.h"
 #include "foundation/time.h"
 #include "shell/common/main_window_state.h"
 #include "shell/run.h"
@@ -82,7 +84,9 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     EXPECT_TRUE(PendingParkingList.empty());
     const auto created = s.sim().creations();
     for (std::size_t i = 0; i < created.size(); ++i) {
-        if (i > 0) EXPECT_EQ(createdAt[i] - createdAt[i - 1], 50);
+        if (i > 0) {
+            EXPECT_EQ(createdAt[i] - createdAt[i - 1], 50);
+        }
         const Stand& stand = StandTable[std::stoul(created[i].atcId.substr(3, 1)) - 1];
         EXPECT_EQ(created[i].atcId.back(), '*') << created[i].atcId;
         EXPECT_TRUE(created[i].onGround);
@@ -205,6 +209,46 @@ TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTa
     s.passes(100);
     EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 0u);
     EXPECT_FLOAT_EQ(g_mainWindowState.staticAverageFit.load(), -1.0F);
+}
+
+// On the ground the traffic radius may be a few miles while the park airport
+// lies up to its own range away: its static aircraft are still recognised when
+// the simulator reports them, then shut down, counted and removable.
+TEST(StaticParkingScenario, AParkAirportBeyondTheTrafficRadiusHasItsStaticsRecognised) {
+    TrafficScenario s;
+    s.everySecond = [] { lf_everySecond(); };
+    RANGE.value = 2;
+    gf_setWorkingRange(RANGE.value);  // the simulator searches 13.7 km around the user
+    loadAirport("F", 47.6500);        // 20.6 km north of the user
+    plan();
+    ASSERT_TRUE(s.passUntil([&] { return s.sim().creations().size() == 3; }, 400));
+    ASSERT_TRUE(s.passUntil(
+        [] {
+            return std::all_of(g_staticList.begin(), g_staticList.end(),
+                               [](const AiAc& a) { return a.fs == LifecycleState::active; });
+        },
+        300))
+        << "a creation the range reply never lists stays adding2sim";
+    s.passes(300);
+    for (const auto& c : s.sim().creations()) {
+        const auto events = eventsOf(s, c.objectId);
+        ASSERT_GE(events.size(), 3u) << c.atcId;
+        EXPECT_EQ(events[2], std::make_pair(std::string("ENGINE_AUTO_SHUTDOWN"), 0u)) << c.atcId;
+    }
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 3u);
+    gf_removeAllStatic();
+    s.passes(100);
+    EXPECT_TRUE(s.sim().aiObjects().empty());
+    EXPECT_TRUE(g_staticList.empty());
+
+    // A live aircraft created out there (the user has moved on since its records came).
+    const Flight far{0x3C4A31, "DLH77", "A320", "", "", ""};
+    for (int poll = 0; poll < 2; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(far, 47.65, 8.40 + 0.01 * poll, 5000, 250, 90)}));
+        s.passes(1000);
+    }
+    ASSERT_TRUE(s.passUntil([&] { return s.sim().creations().size() == 4; }, 3000));
+    ASSERT_TRUE(s.passUntil([&] { return gf_findLive(far.hexId)->fs == LifecycleState::active; }, 300));
 }
 
 }  // namespace
