@@ -103,7 +103,8 @@ bool lf_checkParkedMovement(LiveAc& a, PosSample& s) {
         return false;
     }
     if (a.st == MovementState::parking) {
-        // It never reached the stand and drives on.
+        // It never reached the stand and drives on: the stand is free for others.
+        gf_releaseStand(a);
         gf_setPhase(a, MovementState::taxi);
         s.stationary = 0;
         return true;

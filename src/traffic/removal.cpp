@@ -11,6 +11,7 @@
 #include "foundation/log.h"
 #include "foundation/time.h"
 #include "shell/common/run_state.h"
+#include "traffic/stand_search.h"
 #include "traffic/traffic_lists.h"
 
 namespace zrb {
@@ -37,10 +38,8 @@ bool lf_withdrawQueuedCreate(const AiAc& aircraft) {
 
 void lf_freeLiveStand(const AiAc& aircraft) {
     if (!gf_isLiveHexId(aircraft.hexId)) return;
-    if (Stand* stand = gf_standById(aircraft.standId)) {
-        stand->occupied = 0;
-        stand->liveParked = 0;
-    }
+    if (Stand* stand = gf_standById(aircraft.standId)) stand->occupied = 0;
+    gf_releaseStand(aircraft);
 }
 
 double lf_distanceToUser(double lat, double lon) {

@@ -284,8 +284,17 @@ void gf_claimStand(LiveAc& aircraft, Stand& stand) {
     stand.liveParked = 1;
 }
 
-void gf_releaseStand(const LiveAc& aircraft) {
-    if (Stand* stand = gf_standById(aircraft.standId)) stand->liveParked = 0;
+void gf_releaseStand(const AiAc& aircraft) {
+    Stand* stand = gf_standById(aircraft.standId);
+    if (stand == nullptr) return;
+    // An aircraft keeps the number of the stand it left; by now another may
+    // hold that stand, and its claim stays.
+    const bool heldByAnother = std::any_of(g_liveList.begin(), g_liveList.end(), [&aircraft](const LiveAc& e) {
+        return static_cast<const AiAc*>(&e) != &aircraft && e.standId == aircraft.standId &&
+               e.fs != LifecycleState::removingfromsim &&
+               (e.st == MovementState::parking || e.st == MovementState::parked);
+    });
+    if (!heldByAnother) stand->liveParked = 0;
 }
 
 void gf_countChangedStand() {

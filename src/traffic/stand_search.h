@@ -68,9 +68,10 @@ StandIterator gf_chooseStand(DaySlot time, const AiAc& aircraft, bool retryNextS
 // attribute) and number are the stand's, the stand is marked liveParked, and
 // a stand it held before is let go.
 void gf_claimStand(LiveAc& aircraft, Stand& stand);
-// The aircraft lets its stand go (the liveParked mark is cleared); its stand
-// number and copy stay until it leaves the stand or another is claimed.
-void gf_releaseStand(const LiveAc& aircraft);
+// The aircraft lets its stand go (the liveParked mark is cleared, unless
+// another live aircraft parks or drives onto it by now); its stand number and
+// copy stay until it taxis away or claims another.
+void gf_releaseStand(const AiAc& aircraft);
 
 // One more stand whose radius or cargo attribute the manager changed
 // (g_changedStandCount); it is also a stand update to save ("# updates").

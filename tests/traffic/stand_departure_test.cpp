@@ -5,6 +5,8 @@
 
 #include "ground_test_support.h"
 #include "shell/common/run_state.h"
+#include "traffic/removal.h"
+#include "traffic/stand_search.h"
 #include "traffic/ground_movement.h"
 #include "traffic/leaving_stand.h"
 #include "traffic/parking.h"
@@ -162,6 +164,22 @@ TEST_F(StandDeparture, SmallMovesAtTheStandAreNotADepartureAFarReportRemovesTheA
     s = groundSample(300.0, 0.0, 0.0, 100);
     EXPECT_FALSE(lf_checkParkedMovement(b, s));
     EXPECT_EQ(b.fs, LifecycleState::removingfromsim);
+}
+
+TEST_F(StandDeparture, AStandLeftBehindStaysWithItsNewOccupantUntilThatOneDrivesOn) {
+    LiveAc& a = parkedAtStand(0x400030, "DLH30", "A320");
+    lf_leaveStand(a);
+    EXPECT_EQ(StandTable[0].liveParked, 0);
+    EXPECT_EQ(a.standId, 1u) << "it keeps the stand's number while it leaves";
+    LiveAc& b = taxiingAt(0x400031, "BAW31", "A320", -40.0, 0.0);
+    gf_claimStand(b, StandTable[0]);
+    gf_setPhase(b, MovementState::parking);
+    removeAircraftFromSim(a);
+    EXPECT_EQ(StandTable[0].liveParked, 1) << "the former occupant's removal leaves the new claim";
+    PosSample far = groundSample(-250.0, 0.0, 10.0, 900);
+    EXPECT_TRUE(lf_checkParkedMovement(b, far));
+    EXPECT_EQ(b.st, MovementState::taxi);
+    EXPECT_EQ(StandTable[0].liveParked, 0) << "it drove on: the stand is free";
 }
 
 TEST_F(StandDeparture, ADepartureWithin89DegreesOfTheStandHeadingPullsOutFrom90ItIsPushedBack) {
