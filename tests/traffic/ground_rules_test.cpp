@@ -98,6 +98,26 @@ TEST_F(GroundRules, TheGearComesUp300PassesAfterTheRotationAndTheClimbOutEndsAt8
     lf_climbOut(a);
     EXPECT_EQ(a.st, MovementState::flying);
     EXPECT_TRUE(hasEvent(takeEvents(a.objectId), evThrottleSet, 11468));
+
+    // A touch-and-go: full power, and the touchdown's spoilers go in again.
+    LiveAc& b = taxiingAt(0x400008, "DLH8", "A320");
+    b.landed = 1;
+    b.touchedDown = 1;
+    lf_startTakeOff(b);
+    EXPECT_EQ(b.touchedDown, 0);
+    const std::vector<Event> events = takeEvents(b.objectId);
+    EXPECT_TRUE(hasEvent(events, evThrottleSet, 16383));
+    EXPECT_TRUE(hasEvent(events, evSpoilersSet, 0));
+    EXPECT_FALSE(hasEvent(events, evSpoilersSet, 16383));
+}
+
+TEST_F(GroundRules, APathOfNoLengthIsNoCurve) {
+    LiveAc& a = taxiingAt(0x400009, "DLH9", "A320");
+    a.samples.push_back(groundSample(0.2, 0.0, 5.0, 500));
+    a.samples.push_back(groundSample(0.0, 0.2, 5.0, 1000));
+    EXPECT_FALSE(lf_setupCurve(a));
+    EXPECT_FALSE(gf_hasCurve(a));
+    EXPECT_EQ(a.samples.size(), 3u);
 }
 
 TEST_F(GroundRules, TwoRunwaySpeedSamplesStartTheRunwayRollOnce) {

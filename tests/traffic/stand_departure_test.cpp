@@ -115,6 +115,9 @@ TEST_F(StandDeparture, AnAircraftParksWithinTwoMetresOfItsStandAndTaxisOnFromThr
     lf_arrivedAtStand(a);
     EXPECT_EQ(a.st, MovementState::taxi);
     gf_setPhase(a, MovementState::parking);
+    StandTable[0].cargo = 1;  // a cargo apron, as it was when chosen
+    a.standCargo = 1;
+    const std::uint32_t changed = g_changedStandCount.load();
     const LatLon off1 = offsetPoint(1.5, 0.0);
     a.block.latitudeDeg = off1.lat;
     a.block.longitudeDeg = off1.lon;
@@ -123,6 +126,9 @@ TEST_F(StandDeparture, AnAircraftParksWithinTwoMetresOfItsStandAndTaxisOnFromThr
     EXPECT_EQ(a.day, 3u);
     EXPECT_EQ(a.slot, 20u);
     EXPECT_EQ(StandTable[0].liveParked, 1);
+    EXPECT_EQ(StandTable[0].cargo, 0) << "a passenger aircraft parked on it";
+    EXPECT_EQ(StandTable[0].cargoChanged, 1);
+    EXPECT_EQ(g_changedStandCount.load(), changed + 1);
     EXPECT_TRUE(hasEvent(takeEvents(a.objectId), evEngineAutoShutdown, 0));
     EXPECT_TRUE(m_folder.logContains("A1      : DLH14    arrived at stand"));
 }
@@ -140,6 +146,10 @@ TEST_F(StandDeparture, AnAircraftBornAtAStandTakesItFromItsOwnCopiesButNotFromIt
     EXPECT_EQ(ghost.fs, LifecycleState::removingfromsim);
     EXPECT_TRUE(m_folder.logContains("ghost, replace by BAW16"));
     EXPECT_TRUE(lf_claimStandOnSpawn(2, "EZY1")) << "nobody on A2";
+    // Another aircraft altogether: the new report wins the stand.
+    LiveAc& other = parkedAtStand(0x400017, "AFR17", "A320");
+    EXPECT_TRUE(lf_claimStandOnSpawn(1, "EZY1"));
+    EXPECT_EQ(other.fs, LifecycleState::removingfromsim);
 }
 
 TEST_F(StandDeparture, SmallMovesAtTheStandAreNotADepartureAFarReportRemovesTheAircraft) {
@@ -159,6 +169,16 @@ TEST_F(StandDeparture, SmallMovesAtTheStandAreNotADepartureAFarReportRemovesTheA
     EXPECT_TRUE(departed);
     EXPECT_EQ(a.departing, 1);
     EXPECT_EQ(StandTable[0].liveParked, 0) << "the stand is released";
+
+    // Reported right on the stand first (0 m): the watch starts there, and three
+    // steps of 3.5 m make a departure.
+    LiveAc& c = parkedAtStand(0x400019, "DLH19", "A320");
+    departed = false;
+    for (double north : {0.0, -3.5, -7.0, -10.5}) {
+        s = groundSample(north, 0.0, 1.0, 400);
+        departed = lf_checkParkedMovement(c, s);
+    }
+    EXPECT_TRUE(departed);
 
     LiveAc& b = parkedAtStand(0x400018, "DLH18", "A320");
     s = groundSample(300.0, 0.0, 0.0, 100);
