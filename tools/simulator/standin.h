@@ -32,6 +32,8 @@
 
 namespace zrb::standin {
 
+class FlightRecord;
+
 struct StandinOptions {
     std::uint16_t port = 0;         // 0: the system picks a free port
     bool listenIPv6 = false;        // also listen on [::1]
@@ -165,6 +167,10 @@ public:
     // These titles are refused with exception 22 (CREATE_OBJECT_FAILED), as the
     // simulator refuses a livery it cannot load.
     void setRefusedTitles(std::vector<std::string> titles);
+    // Where creations, refusals, positions, removals and the user's position
+    // are recorded from now on (not owned; it must outlive the stand-in's
+    // threads); nullptr records nothing.
+    void setFlightRecord(FlightRecord* record);
     // Centre of gravity above ground (ft) and parked pitch (degrees) of the AI
     // objects created from now on; an AI object counts as on the ground while
     // its altitude is at most the ground elevation + this height + 1 ft.
@@ -277,6 +283,7 @@ private:
     bool m_running = true;
     std::vector<std::string> m_liveries;
     std::vector<std::string> m_refusedTitles;
+    FlightRecord* m_flightRecord = nullptr;
     double m_newObjectCgFt = 8.0;
     double m_newObjectPitchDeg = 0.0;
     double m_reportedFrameRateHz = -1.0;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "simconnect/protocol.h"
+#include "simulator/flight_record.h"
 #include "simulator/standin_connection.h"
 
 namespace zrb::standin {
@@ -266,23 +267,17 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     const bool knownTitle =
         (m_liveries.empty() || std::find(m_liveries.begin(), m_liveries.end(), *title) != m_liveries.end()) &&
         std::find(m_refusedTitles.begin(), m_refusedTitles.end(), *title) == m_refusedTitles.end();
-    if (!titleEnds || title->empty() || !knownTitle) {
-        queueException(c, excCreateObjectFailed, p.sendId, 1);
-        return;
-    }
-    if (!tailEnds) {
-        queueException(c, excCreateObjectFailed, p.sendId, 2);
-        return;
-    }
+    const auto refuse = [&](std::uint32_t code, std::uint32_t index) {
+        if (m_flightRecord != nullptr) m_flightRecord->refused(title.value_or(""), tail.value_or(""), code);
+        queueException(c, code, p.sendId, index);
+    };
+    if (!titleEnds || title->empty() || !knownTitle) return refuse(excCreateObjectFailed, 1);
+    if (!tailEnds) return refuse(excCreateObjectFailed, 2);
     if (m_failCreates > 0) {
         --m_failCreates;
-        queueException(c, excCreateObjectFailed, p.sendId, 0);
-        return;
+        return refuse(excCreateObjectFailed, 0);
     }
-    if (m_objects.size() >= kMaxAiObjects) {
-        queueException(c, excTooManyObjects, p.sendId, 0);
-        return;
-    }
+    if (m_objects.size() >= kMaxAiObjects) return refuse(excTooManyObjects, 0);
     SimAircraft object;
     object.objectId = m_nextObjectId++;
     object.title = *title;
@@ -301,6 +296,7 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     object.staticPitchDeg = m_newObjectPitchDeg;
     const std::uint32_t id = object.objectId;
     m_creations.push_back(object);
+    if (m_flightRecord != nullptr) m_flightRecord->created(object);
     m_objects[id] = std::move(object);
     queue(c, MessageBuilder(msgAssignedObjectId).u32(m_objects[id].createRequestId).u32(id).finish());
     queueSystemEvent("ObjectAdded", [&](std::uint32_t eventId) {
@@ -321,6 +317,7 @@ void SimStandin::onRemove(Connection& c, const ClientPacket& p) {
         return;
     }
     m_removals.push_back(objectId);
+    if (m_flightRecord != nullptr) m_flightRecord->removed(objectId, "client");
     queueSystemEvent("ObjectRemoved", [&](std::uint32_t eventId) {
         return MessageBuilder(msgEventObjectAddRemove).u32(kUnknownGroup).u32(eventId).u32(objectId).u32(
             kObjectTypeAircraft).finish();
@@ -407,6 +404,7 @@ void SimStandin::removeObjectsOf(std::uint32_t connectionId) {
         }
         const std::uint32_t objectId = it->first;
         it = m_objects.erase(it);
+        if (m_flightRecord != nullptr) m_flightRecord->removed(objectId, "connection closed");
         queueSystemEvent("ObjectRemoved", [&](std::uint32_t eventId) {
             return MessageBuilder(msgEventObjectAddRemove).u32(kUnknownGroup).u32(eventId).u32(objectId).u32(
                 kObjectTypeAircraft).finish();

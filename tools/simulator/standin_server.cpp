@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "simconnect/protocol.h"
+#include "simulator/flight_record.h"
 #include "simulator/standin_connection.h"
 
 namespace zrb::standin {
@@ -346,6 +347,7 @@ void SimStandin::setUser(const UserState& user) {
     const std::uint32_t id = m_user.aircraft.objectId;
     m_user = user;
     if (m_user.aircraft.objectId == 0) m_user.aircraft.objectId = id;
+    if (m_flightRecord != nullptr) m_flightRecord->user(m_user.aircraft);
 }
 
 UserState SimStandin::user() const {
@@ -358,6 +360,7 @@ void SimStandin::setUserPosition(double latitudeDeg, double longitudeDeg, double
     m_user.aircraft.latitudeDeg = latitudeDeg;
     m_user.aircraft.longitudeDeg = longitudeDeg;
     m_user.aircraft.altitudeFt = altitudeFt;
+    if (m_flightRecord != nullptr) m_flightRecord->user(m_user.aircraft);
 }
 
 void SimStandin::setUserOnGround(bool onGround) {
@@ -422,6 +425,12 @@ std::uint32_t SimStandin::addForeignAircraft(const SimAircraft& aircraft) {
 void SimStandin::setRefusedTitles(std::vector<std::string> titles) {
     std::lock_guard lock(m_stateMutex);
     m_refusedTitles = std::move(titles);
+}
+
+void SimStandin::setFlightRecord(FlightRecord* record) {
+    std::lock_guard lock(m_stateMutex);
+    m_flightRecord = record;
+    if (m_flightRecord != nullptr) m_flightRecord->user(m_user.aircraft);
 }
 
 void SimStandin::setNewObjectCg(double cgFt, double pitchDeg) {

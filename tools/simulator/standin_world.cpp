@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "simconnect/protocol.h"
+#include "simulator/flight_record.h"
 #include "simulator/standin_connection.h"
 
 namespace zrb::standin {
@@ -119,6 +120,7 @@ void SimStandin::applyDefinitionData(const std::vector<Datum>& definition, std::
     }
     if (!position) return;
     ++a.positionUpdates;
+    if (m_flightRecord != nullptr && a.objectId != m_user.aircraft.objectId) m_flightRecord->moved(a);
     // Flat ground at the elevation: an AI object stands on it while its
     // centre of gravity is no higher than its height above the wheels.
     if (a.objectId != m_user.aircraft.objectId)
