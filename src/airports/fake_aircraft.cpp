@@ -94,7 +94,7 @@ void lf_addFakeAircraft(const std::string& icao, std::vector<Stand>& table) {
         const Pair& pair = candidates[pick];
         const std::uint32_t optionId = stand.options.empty() ? 1 : stand.options.back().optionId + 1;
         stand.options.push_back({std::string(pair.airline), std::string(pair.type), fmt::format("REGFAKE{}", k),
-                                 fmt::format("FAKE{}", k), {}, halfHours, optionId, day, 1, 0});
+                                 fmt::format("FAKE{}", k), {}, halfHours, optionId, day, g_optionOriginFake, 0});
         ++k;
     }
 }

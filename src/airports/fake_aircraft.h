@@ -16,9 +16,9 @@
 namespace zrb {
 
 // Appends one fake option ("FAKE{k}", registration "REGFAKE{k}", k counting
-// from 1 in stand order) to every stand for which a candidate fits. Throws
-// std::out_of_range, before any stand is touched, when the clock gives no
-// valid half-hour.
+// from 1 in stand order, origin g_optionOriginFake) to every stand for which
+// a candidate fits. Throws std::out_of_range, before any stand is touched,
+// when the clock gives no valid half-hour.
 void lf_addFakeAircraft(const std::string& icao, std::vector<Stand>& table);
 
 }  // namespace zrb

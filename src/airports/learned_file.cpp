@@ -204,7 +204,7 @@ QualityFactors lf_computeQualityFactors(const std::vector<Stand>& table) {
             std::int64_t halfHours = 0;
             std::uint32_t weekdays = 0;  // bit d for weekday d
             for (const StandOption& option : stand.options) {
-                if (option.optionId == 0 || option.real != real) continue;
+                if (option.optionId == 0 || option.real != real || option.origin == g_optionOriginFake) continue;
                 ++n;
                 halfHours += std::popcount(option.halfHours);
                 if (option.day >= 1 && option.day <= 7) weekdays |= 1u << option.day;

@@ -27,6 +27,11 @@ void gf_reserveStandTable(std::size_t n) {
     StandTable.reserve(n);
 }
 
+void gf_shrinkStandTable() {
+    std::lock_guard lock(g_standTableMutex);
+    StandTable.shrink_to_fit();
+}
+
 std::size_t HexIdHash::operator()(std::uint32_t hexId) const noexcept {
     constexpr std::uint64_t offsetBasis = 14695981039346656037ull;
     constexpr std::uint64_t prime = 1099511628211ull;

@@ -81,11 +81,15 @@ struct StandOption {
     std::uint64_t halfHours = 0;   // bit s: stood there in half-hour s (0..47)
     std::uint32_t optionId = 0;    // 1, 2, ... within the stand; 0: no longer counts
     std::int32_t day = 0;          // weekday 1..7; 0 when a file gives none
-    std::uint32_t origin = 0;      // 1: base or handmade file, 0: learned
+    std::uint32_t origin = 0;      // 1: base or handmade file, 0: learned, 2: a fake aircraft (never saved)
     std::uint32_t real = 0;        // 1: real, 0: soft
 
     friend bool operator==(const StandOption&, const StandOption&) = default;
 };
+
+// Fake aircraft fill empty stands for the visit only: they are neither
+// saved nor counted in a learned file's quality factors.
+inline constexpr std::uint32_t g_optionOriginFake = 2;
 
 // The aircraft a stand is recording: when it was last accounted for and the
 // option being extended.
@@ -152,5 +156,7 @@ inline std::atomic<std::uint32_t> g_changedStandCount{0};
 void gf_replaceStandTable(std::vector<Stand> stands);
 void gf_clearStandTable();
 void gf_reserveStandTable(std::size_t n);
+// Worker thread: the table's spare capacity is given back.
+void gf_shrinkStandTable();
 
 }  // namespace zrb

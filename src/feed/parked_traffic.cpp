@@ -251,7 +251,7 @@ void gf_ageAndSortParked(std::vector<ParkedTrafficRecord>& records, std::int32_t
     std::erase_if(records, [](const ParkedTrafficRecord& r) { return r.slot < 0; });
     for (ParkedTrafficRecord& r : records) {
         r.slot = currentSlot - r.slot;
-        if (r.slot < 0) r.slot += g_slotsPerDay;
+        if (r.slot < 0) r.slot += static_cast<std::int32_t>(g_slotsPerDay);
     }
     if (!keepOld) lf_eraseOldParked(records, maxFit);
     std::stable_sort(records.begin(), records.end(),

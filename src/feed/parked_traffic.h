@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "airports/stand.h"
 #include "feed/parked_traffic_record.h"
 #include "feed/traffic_reader.h"
 
@@ -18,7 +19,6 @@ inline constexpr double g_parkedBoxHalfWidthFt = 18228.34647;
 // How long the planner waits for the Traffic Reader's answer [ms].
 inline constexpr std::int64_t g_parkedTimeoutMs = 10000;
 inline constexpr std::int64_t g_parkedPollMs = 100;
-inline constexpr std::int32_t g_slotsPerDay = 48;
 
 // Asks the Traffic Reader for the parked traffic within 3 NM of the park
 // airport and waits up to 10 s. True when g_trafficReader.parkedRecords holds

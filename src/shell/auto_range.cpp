@@ -7,7 +7,7 @@
 
 #include "config/parameter_controls.h"
 #include "config/parameters.h"
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "config/paths.h"
 #include "foundation/geodesy.h"
 #include "shell/common/message_line.h"

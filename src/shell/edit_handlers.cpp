@@ -8,7 +8,7 @@
 
 #include <gsl/narrow>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"
 #include "config/parameters.h"

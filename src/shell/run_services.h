@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
+#include "airports/parking_adjustments.h"
 #include "simlink/sim_link.h"
 #include "traffic/traffic_manager.h"
 

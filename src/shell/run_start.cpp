@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "airports/parking_controls.h"
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"

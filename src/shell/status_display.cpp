@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "airports/park_airport.h"
 #include "config/parameters.h"
 #include "foundation/log.h"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "airports/park_airport.h"
-#include "airports/park_airport_list_seam.h"
+#include "airports/park_airport_list.h"
 #include "shell/common/main_window_state.h"
 #include "simlink/sim_state.h"
 #include "traffic/stand_search.h"
@@ -58,6 +58,7 @@ void gf_checkUserStandChanged() {
     if (!state) state = StandCheckState{g_userDataValid.load(), gf_userAcRecord()};
     if (!state->dataValid || state->user.groundSpeedKt > g_standStillMaxKt) return;
     const std::string stand = gf_getUserStand(LatLon{state->user.lat, state->user.lon});
+    gf_serveFirstParkAirportRequests();
     if (stand.empty() || ParkAirportList.empty()) return;
     ParkAirport& front = ParkAirportList.front();
     const CurrentParkAirportData park = gf_currentParkAirport();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/park_airport.h"
 #include "airports/park_airport_file.h"
 #include "config/parameters.h"

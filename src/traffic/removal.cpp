@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "airports/aircraft_keys.h"
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "config/parameters.h"
 #include "foundation/geodesy.h"

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 
 namespace zrb {

@@ -8,7 +8,7 @@
 
 #include <fmt/format.h>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/park_airport_choice.h"
 #include "airports/park_airport.h"
 #include "airports/stand_options.h"
 #include "config/parameters.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "simlink/sim_queues.h"
 #include "traffic/ai_aircraft.h"

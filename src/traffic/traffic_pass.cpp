@@ -4,9 +4,10 @@
 #include <array>
 
 #include "airports/aircraft_keys.h"
-#include "airports/manager_needs_seam.h"
 #include "airports/park_airport.h"
+#include "airports/park_airport_choice.h"
 #include "airports/stand.h"
+#include "airports/static_parking_plan.h"
 #include "config/paths.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
@@ -214,7 +215,8 @@ void gf_resetTraffic() {
     }
     g_newObjects.clear();
     g_ghostList.clear();
-    PendingParkingList.clear();
+    gf_resetStaticParkingPlan();
+    gf_resetParkAirportChoice();
     gf_clearRememberedLiveries();
     g_spawnStack.clear();
     g_noMatchSet.clear();

@@ -64,7 +64,7 @@ TEST_F(FakeAircraft, EveryStandGetsOneSoftAircraftOfNow) {
         EXPECT_EQ(fake.halfHours, slot21);
         EXPECT_EQ(fake.day, 1);
         EXPECT_EQ(fake.real, 0u);
-        EXPECT_EQ(fake.origin, 1u);
+        EXPECT_EQ(fake.origin, g_optionOriginFake) << "never saved";
         EXPECT_TRUE(fake.coupledCallsign.empty());
         ++k;
     }

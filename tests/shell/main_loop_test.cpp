@@ -1,6 +1,6 @@
 #include <thread>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "config/parameters.h"
 #include "shell/common/run_state.h"
 #include "shell_test_support.h"

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "airports/airport_services_seam.h"
+#include "airports/park_airport_choice.h"
 #include "airports/park_airport.h"
 #include "config/parameters.h"
 #include "foundation/utf16.h"

@@ -1,7 +1,7 @@
 // The stand under the user: followed for the display and the feed, and
 // remembered for the park airport when the user stops on a new one.
 #include "airports/park_airport.h"
-#include "airports/park_airport_list_seam.h"
+#include "airports/park_airport_list.h"
 #include "airports/stand.h"
 #include "shell/common/main_window_state.h"
 #include "simlink_test_support.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <map>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "manager_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "simconnect/protocol.h"
 #include "support/scenario/traffic_scenario.h"

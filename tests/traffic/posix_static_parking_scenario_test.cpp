@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/park_airport.h"
 #include "airports/stand.h"
 #include "config/parameters.h"

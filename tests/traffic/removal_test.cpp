@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "foundation/geodesy.h"
 #include "foundation/time.h"
 #include "manager_fixture.h"

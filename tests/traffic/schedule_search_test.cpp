@@ -3,7 +3,7 @@
 // callsigns of a live aircraft and the planner's window predicates.
 #include <gtest/gtest.h>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "foundation/random.h"
 #include "foundation/time.h"

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "airports/manager_needs_seam.h"
+#include "airports/static_parking_plan.h"
 #include "airports/stand.h"
 #include "foundation/time.h"
 #include "manager_fixture.h"
