@@ -63,10 +63,11 @@ void lf_takeReservedStand(const CurrentParkAirportData& park) {
         gf_setReservedStand("");
         return;
     }
+    // A name the airport's file does not know stays, so that the display can
+    // show it in red; it keeps nothing free.
     const std::string& name = ParkAirportList.front().reservedStand;
-    const bool found = gf_findStandByName(name) != StandTable.end();
-    gf_setReservedStand(found ? name : std::string());
-    g_mainWindowState.reservedStandFound = found;
+    gf_setReservedStand(name);
+    g_mainWindowState.reservedStandFound = gf_findStandByName(name) != StandTable.end();
 }
 
 }  // namespace
