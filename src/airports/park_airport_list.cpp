@@ -169,14 +169,15 @@ void gf_writeMyParkAirports() {
         lines.push_back(line);
         gf_logLine("{} created with {}", parkFileName, line);
     } else {
-        // A list that is there but cannot be read (locked, no permission) must
-        // not be replaced by this one line.
-        std::ifstream in(g_myParkAirportsFile, std::ios::binary);
-        if (!in.is_open()) {
+        // A list that is there but cannot be read (locked, no permission, not
+        // a file) must not be replaced by this one line.
+        std::ifstream in;
+        if (fs::is_regular_file(g_myParkAirportsFile, ec)) in.open(g_myParkAirportsFile, std::ios::binary);
+        if (in.is_open()) gf_readLines(in, lines);
+        if (!in.is_open() || in.bad()) {
             gf_logMarked("{} cannot be read, '{}' not written", parkFileName, line);
             return;
         }
-        gf_readLines(in, lines);
         in.close();
         const std::string& icao = ParkAirportList.front().icao;
         bool replaced = false;

@@ -313,8 +313,12 @@ void gf_parkingAdjustments(bool full) {
     for (Stand& stand : StandTable) lf_numberOptions(stand);
     lf_markReservedStands();
     if (full) {
-        for (const AiAc& s : g_staticList)
-            if (lf_isStayingStatic(s, g_planKindOptions)) lf_markForRemoval(s);
+        // They go before the search, so that their options can be planned anew.
+        for (AiAc& s : g_staticList) {
+            if (!lf_isStayingStatic(s, g_planKindOptions)) continue;
+            lf_markForRemoval(s);
+            removeAircraftFromSim(s);
+        }
     }
     const std::int64_t wanted = lf_calcWantedStatic();
     gf_collectParkedLive();

@@ -8,8 +8,8 @@
 
 #include <fmt/format.h>
 
-#include "airports/park_airport_choice.h"
 #include "airports/park_airport.h"
+#include "airports/park_airport_choice.h"
 #include "airports/stand_options.h"
 #include "config/parameters.h"
 #include "foundation/geodesy.h"
