@@ -132,7 +132,12 @@ void gf_clearParkAirportTraffic() {
         const bool onTheGround = a.st == MovementState::pushingBack || a.st == MovementState::pushedBack ||
                                  a.st == MovementState::taxi || a.st == MovementState::takeOff ||
                                  a.st == MovementState::parked;
-        if (!onTheGround) continue;
+        // Stand numbers name stands of this airport's table only; an aircraft
+        // still on its way to one keeps where it drives, not the number.
+        if (!onTheGround) {
+            a.standId = 0;
+            continue;
+        }
         if (a.fs == LifecycleState::active || a.fs == LifecycleState::adding2sim) removeAircraftFromSim(a);
         a.standId = 0;
         a.lat = 0.0;

@@ -218,6 +218,7 @@ TEST_F(ParkAirportChoiceTest, LeavingRemovesTheStaticAndGroundTrafficAndPutsBack
     EXPECT_EQ(removed, (std::vector<std::uint32_t>{staticObject, 0x3C0001u, 0x3C0002u}));
     EXPECT_EQ(gf_findLive(0x3C0001u)->standId, 0u);
     EXPECT_EQ(gf_findLive(0x3C0003u)->fs, LifecycleState::active) << "aircraft in flight stay";
+    EXPECT_EQ(gf_findLive(0x3C0003u)->standId, 0u) << "no stand number of a table that is gone";
     EXPECT_EQ(MAX_LIVE_SEL.value, 500);
     EXPECT_EQ(park(), "");
     EXPECT_TRUE(StandTable.empty());

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "airports/static_parking_plan.h"
 #include "airports/park_airport.h"
 #include "airports/stand.h"
+#include "airports/static_parking_plan.h"
 #include "config/parameters.h"
 #include "config/paths.h"
 #include "foundation/time.h"
@@ -71,6 +71,13 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     TrafficScenario s;
     s.everySecond = [] { lf_everySecond(); };
     loadAirport("A", 47.4660);
+    // The park maximum is the planner's wanted count: with a fourth stand and
+    // every stand wanted, the live aircraft born below does not push a static one out.
+    std::vector<Stand> table = StandTable;
+    table.emplace_back("A4", std::vector<StandOption>{}, 47.4660, 8.55 + 0.0081, 0.0, 40.0, 1, 1, 1);
+    table.back().number = 4;
+    gf_replaceStandTable(std::move(table));
+    CUSTOM_PARKING_PERCENTAGE.value = 100;
     plan();
     ASSERT_EQ(PendingParkingList.size(), 3u);
 
