@@ -1,10 +1,12 @@
 // Static parking on the stand-in simulator: a plan from the stand options is
 // created 50 passes apart, starred, on the ground at the stands, and shut
-// down; a live aircraft born at a static one's stand takes it; a live aircraft
-// with a static one's registration removes it at the doubles check of the
-// per-second work; parked live aircraft are counted and
-// go after their time; and leaving the park airport leaves no static
-// aircraft in the simulator, whatever state its creation was in.
+// down; a live aircraft born at a static one's stand, or at an overlapping
+// one, takes its place; a live aircraft with a static one's registration
+// removes it at the doubles check of the per-second work; parked live
+// aircraft are counted and go after their time; leaving the park airport
+// leaves no static aircraft in the simulator, whatever state its creation was
+// in; and a park airport beyond a small traffic radius gets its aircraft
+// recognised all the same.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -143,6 +145,23 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 1u);
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
     EXPECT_EQ(s.sim().aiObjects().size(), 3u) << "DLH100* and two live aircraft";
+
+    // A live aircraft parks at A4, which overlaps A1 (30 m apart): DLH100* makes way.
+    addStand("A4", StandTable[0].lat, StandTable[0].lon + 0.0004);
+    StandTable[0].neighbours.push_back(4);
+    StandTable[3].neighbours.push_back(1);
+    const auto a = std::find_if(created.begin(), created.end(), [](const auto& x) { return x.atcId == "DLH100*"; });
+    ASSERT_NE(a, created.end());
+    const Flight nextDoor{0x4B1802, "SWR6", "A320", "", "", ""};
+    for (int poll = 0; poll < 2; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(nextDoor, StandTable[3].lat, StandTable[3].lon, 0, 0, 90)}));
+        s.passes(2000);
+    }
+    ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, a->objectId); }, 2000));
+    EXPECT_EQ(gf_findLive(nextDoor.hexId)->standId, 4u);
+    s.passes(100);
+    EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 0u);
+    EXPECT_EQ(g_mainWindowState.parkedLive.load(), 2u);
 }
 
 TEST(StaticParkingScenario, ParkedLiveAircraftGoAfterTheirTimeAndAnAirportLeftTakesItsStaticsAlong) {
