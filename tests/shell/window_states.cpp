@@ -29,6 +29,7 @@
 #include "shell/main_window.h"
 #include "shell/run.h"
 #include "shell/status_display.h"
+#include "traffic/ui_lock.h"
 
 namespace {
 
@@ -89,6 +90,10 @@ void lf_traffic() {
     gf_showMessage("New destination: EHAM", false);
 }
 
+// A renewal's planner at work: the parking controls are held (disabled, the
+// label says why) until its aircraft are created.
+void lf_plannerAtWork() { gf_lockUi(); }
+
 void lf_error() { gf_showError("41: TLVR_P3D must be run from the TLVR_P3D folder!"); }
 
 struct State {
@@ -99,6 +104,7 @@ constexpr State states[] = {
     {"no simulator", lf_noSimulator},
     {"connected, waiting for the service", lf_waitingForService},
     {"traffic at the park airport", lf_traffic},
+    {"the planner holds the parking controls", lf_plannerAtWork},
     {"error", lf_error},
 };
 
