@@ -64,6 +64,14 @@ std::vector<std::pair<std::string, std::uint32_t>> eventsOf(TrafficScenario& s, 
     return events;
 }
 
+// The feed shows the aircraft standing at the stand, two polls.
+void standingAt(TrafficScenario& s, const Flight& flight, const Stand& stand) {
+    for (int poll = 0; poll < 2; ++poll) {
+        ASSERT_TRUE(s.feedLive({s.record(flight, stand.lat, stand.lon, 0, 0, 90)}));
+        s.passes(2000);
+    }
+}
+
 bool removedFromSim(TrafficScenario& s, std::uint32_t objectId) {
     const auto removals = s.sim().removals();
     return std::find(removals.begin(), removals.end(), objectId) != removals.end();
@@ -121,10 +129,7 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     const auto b = std::find_if(created.begin(), created.end(), [](const auto& a) { return a.atcId == "DLH200*"; });
     ASSERT_NE(b, created.end());
     const Flight bornThere{0x4B1801, "SWR5", "A320", "", "", ""};
-    for (int poll = 0; poll < 2; ++poll) {
-        ASSERT_TRUE(s.feedLive({s.record(bornThere, StandTable[1].lat, StandTable[1].lon, 0, 0, 90)}));
-        s.passes(2000);
-    }
+    ASSERT_NO_FATAL_FAILURE(standingAt(s, bornThere, StandTable[1]));
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, b->objectId); }, 2000));
     EXPECT_TRUE(s.folder().logContains("A2      : DLH200*  D-AI200 makes way for SWR5"));
     EXPECT_EQ(gf_findLive(bornThere.hexId)->st, MovementState::parked);
@@ -153,10 +158,7 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     const auto a = std::find_if(created.begin(), created.end(), [](const auto& x) { return x.atcId == "DLH100*"; });
     ASSERT_NE(a, created.end());
     const Flight nextDoor{0x4B1802, "SWR6", "A320", "", "", ""};
-    for (int poll = 0; poll < 2; ++poll) {
-        ASSERT_TRUE(s.feedLive({s.record(nextDoor, StandTable[3].lat, StandTable[3].lon, 0, 0, 90)}));
-        s.passes(2000);
-    }
+    ASSERT_NO_FATAL_FAILURE(standingAt(s, nextDoor, StandTable[3]));
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, a->objectId); }, 2000));
     EXPECT_EQ(gf_findLive(nextDoor.hexId)->standId, 4u);
     s.passes(100);
