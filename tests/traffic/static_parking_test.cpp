@@ -116,6 +116,12 @@ TEST_F(StaticParking, ATakenOrOverlappedStandDropsTheEntryWithoutARequest) {
     take(plan(9, "DLH12"));
     EXPECT_TRUE(m_folder.logContains("stand with id 9 not found"));
     EXPECT_EQ(g_staticList.size(), 2u);
+
+    // A callsign the simulator's field cannot hold would come back as a failed livery.
+    take(plan(3, "ABCDEFGHIJK"));
+    EXPECT_EQ(g_staticList.size(), 2u);
+    EXPECT_EQ(g_staticCreateDeque.size(), 2u);
+    EXPECT_TRUE(m_folder.logContains("callsign 'ABCDEFGHIJK*' cannot be sent, no static aircraft at B1"));
 }
 
 TEST_F(StaticParking, NumbersAreConsumedWithoutALiveryAndNeverShared) {
