@@ -151,16 +151,19 @@ TEST(StaticParkingScenario, APlanIsCreatedShutDownCountedMakesWayAndADoubleGoes)
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 1u);
     EXPECT_EQ(s.sim().aiObjects().size(), 3u) << "DLH100* and two live aircraft";
 
-    // A live aircraft parks at A4, which overlaps A1 (30 m apart): DLH100* makes way.
-    addStand("A4", StandTable[0].lat, StandTable[0].lon + 0.0004);
-    StandTable[0].neighbours.push_back(4);
-    StandTable[3].neighbours.push_back(1);
+    // A live aircraft parks at A5, which overlaps A1 (30 m apart): DLH100* makes way.
+    std::vector<Stand> withA5 = StandTable;
+    withA5.emplace_back("A5", std::vector<StandOption>{}, withA5[0].lat, withA5[0].lon + 0.0004, 0.0, 40.0, 1, 1, 1);
+    withA5.back().number = 5;
+    withA5.back().neighbours = {1};
+    withA5[0].neighbours.push_back(5);
+    gf_replaceStandTable(std::move(withA5));
     const auto a = std::find_if(created.begin(), created.end(), [](const auto& x) { return x.atcId == "DLH100*"; });
     ASSERT_NE(a, created.end());
     const Flight nextDoor{0x4B1802, "SWR6", "A320", "", "", ""};
-    ASSERT_NO_FATAL_FAILURE(standingAt(s, nextDoor, StandTable[3]));
+    ASSERT_NO_FATAL_FAILURE(standingAt(s, nextDoor, StandTable[4]));
     ASSERT_TRUE(s.passUntil([&] { return removedFromSim(s, a->objectId); }, 2000));
-    EXPECT_EQ(gf_findLive(nextDoor.hexId)->standId, 4u);
+    EXPECT_EQ(gf_findLive(nextDoor.hexId)->standId, 5u);
     s.passes(100);
     EXPECT_EQ(g_mainWindowState.parkedStatic.load(), 0u);
     EXPECT_EQ(g_mainWindowState.parkedLive.load(), 2u);
