@@ -33,6 +33,52 @@ ScenarioAircraft lf_aircraft(std::string hex, std::string cs, std::string reg, s
 bool lf_inBox(double lat, double lon, double top, double bottom, double left, double right) {
     return lat <= top && lat >= bottom && lon >= left && lon <= right;
 }
+
+// What an aircraft reports at a moment.
+struct Report {
+    double lat = 0.0;
+    double lon = 0.0;
+    double altitudeFt = 0.0;
+    double groundSpeedKt = 0.0;
+    double trackDeg = 0.0;
+    double verticalRateFpm = 0.0;
+};
+
+// On a path's leg the speed changes evenly, so the share of the leg flown
+// after `dt` of its `duration` s is the distance so far over the whole.
+Report lf_pathReport(const std::vector<ScenarioWaypoint>& path, double seconds) {
+    const auto next = std::find_if(path.begin(), path.end(), [&](const ScenarioWaypoint& w) { return w.t > seconds; });
+    if (next == path.begin() || next == path.end()) {
+        const ScenarioWaypoint& w = next == path.begin() ? path.front() : path.back();
+        return {w.lat, w.lon, w.altitudeFt, 0.0, w.trackDeg, 0.0};
+    }
+    const ScenarioWaypoint& a = *(next - 1);
+    const ScenarioWaypoint& b = *next;
+    const double duration = b.t - a.t;
+    const double dt = seconds - a.t;
+    const double v0 = a.groundSpeedKt;
+    const double v1 = b.groundSpeedKt;
+    const double whole = (v0 + v1) * 0.5 * duration;
+    const double share = whole > 0.0 ? (v0 * dt + 0.5 * (v1 - v0) * dt * dt / duration) / whole : dt / duration;
+    Report r;
+    r.lat = a.lat + (b.lat - a.lat) * share;
+    r.lon = a.lon + (b.lon - a.lon) * share;
+    r.altitudeFt = a.altitudeFt + (b.altitudeFt - a.altitudeFt) * share;
+    r.groundSpeedKt = v0 + (v1 - v0) * dt / duration;
+    r.trackDeg = b.trackDeg;
+    r.verticalRateFpm = (b.altitudeFt - a.altitudeFt) / duration * 60.0;
+    return r;
+}
+
+Report lf_report(const ScenarioAircraft& a, double epoch, double t) {
+    if (!a.path.empty()) return lf_pathReport(a.path, t - epoch);
+    Report r;
+    gf_positionAt(a, epoch, t, r.lat, r.lon, r.altitudeFt);
+    r.groundSpeedKt = a.groundSpeedKt;
+    r.trackDeg = a.trackDeg;
+    r.verticalRateFpm = r.altitudeFt > 0.0 ? a.verticalRateFpm : 0.0;
+    return r;
+}
 }  // namespace
 
 Scenario gf_amsterdamScenario(double epoch) {
@@ -56,7 +102,20 @@ Scenario gf_amsterdamScenario(double epoch) {
     return s;
 }
 
+bool gf_isReported(const ScenarioAircraft& a, double epoch, double t) {
+    // Times are seconds since 1970 in a double: their last bits are noise.
+    constexpr double slackS = 1e-3;
+    return a.path.empty() || (t - epoch >= a.path.front().t - slackS && t - epoch <= a.path.back().t + slackS);
+}
+
 void gf_positionAt(const ScenarioAircraft& a, double epoch, double t, double& lat, double& lon, double& altitudeFt) {
+    if (!a.path.empty()) {
+        const Report r = lf_pathReport(a.path, t - epoch);
+        lat = r.lat;
+        lon = r.lon;
+        altitudeFt = r.altitudeFt;
+        return;
+    }
     const double hours = (t - epoch) / 3600.0;
     const double distanceNm = a.groundSpeedKt * hours;
     const double track = a.trackDeg * degToRad;
@@ -66,30 +125,30 @@ void gf_positionAt(const ScenarioAircraft& a, double epoch, double t, double& la
 }
 
 nlohmann::json gf_trafficArray(const ScenarioAircraft& a, double epoch, double t) {
-    double lat = 0.0;
-    double lon = 0.0;
-    double alt = 0.0;
-    gf_positionAt(a, epoch, t, lat, lon, alt);
+    const Report r = lf_report(a, epoch, t);
+    const double lat = r.lat;
+    const double lon = r.lon;
+    const double alt = r.altitudeFt;
     nlohmann::json v = nlohmann::json::array();
     for (std::size_t i = 0; i < arrayElements; ++i) v.push_back(nullptr);
     v[0] = a.hexId;
     v[1] = lat;
     v[2] = lon;
-    v[3] = a.trackDeg;
+    v[3] = r.trackDeg;
     v[4] = alt;
-    v[5] = a.groundSpeedKt;
+    v[5] = r.groundSpeedKt;
     v[8] = a.type;
     v[9] = a.registration;
     v[10] = t;
     v[11] = a.departure;
     v[12] = a.destination;
     v[13] = a.callsign;
-    v[15] = alt > 0.0 ? a.verticalRateFpm : 0.0;
+    v[15] = r.verticalRateFpm;
     v[17] = a.adsbTrueHeading ? "adsb_icao" : "mlat";
     v[18] = alt;
     v[20] = -1;
     v[23] = 0.0;
-    v[25] = a.trackDeg;
+    v[25] = r.trackDeg;
     v[28] = a.category;
     return v;
 }
@@ -98,6 +157,7 @@ nlohmann::json gf_trafficData(const Scenario& s, double top, double bottom, doub
     nlohmann::json data = nlohmann::json::object();
     std::size_t count = 0;
     for (const ScenarioAircraft& a : s.aircraft) {
+        if (!gf_isReported(a, s.epoch, t)) continue;
         double lat = 0.0;
         double lon = 0.0;
         double alt = 0.0;

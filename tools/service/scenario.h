@@ -14,6 +14,17 @@
 
 namespace zrb::tools {
 
+// A point of a scripted path: where the aircraft is at time t.
+struct ScenarioWaypoint {
+    double t = 0.0;  // s after the scenario's epoch
+    double lat = 0.0;
+    double lon = 0.0;
+    double altitudeFt = 0.0;  // 0 on the ground
+    double groundSpeedKt = 0.0;
+    double trackDeg = 0.0;    // where the nose points on the leg that ends here
+    bool backwards = false;   // that leg is pushed back
+};
+
 struct ScenarioAircraft {
     std::string hexId;  // "4ca7b5"
     std::string callsign;
@@ -29,6 +40,10 @@ struct ScenarioAircraft {
     double altitudeFt = 0.0;
     double verticalRateFpm = 0.0;
     bool adsbTrueHeading = true;  // source "adsb_icao" with a true heading
+    // When set, the aircraft follows these points instead of the straight
+    // track above, with the speed changing evenly along each leg, and exists
+    // only from the first point's time to the last's: its stream ends there.
+    std::vector<ScenarioWaypoint> path;
 };
 
 struct ScenarioParked {
@@ -62,6 +77,8 @@ Scenario gf_amsterdamScenario(double epoch);
 nlohmann::json gf_trafficArray(const ScenarioAircraft& aircraft, double epoch, double t);
 // Its position at time t.
 void gf_positionAt(const ScenarioAircraft& aircraft, double epoch, double t, double& lat, double& lon, double& altitudeFt);
+// Whether the service reports it at time t.
+bool gf_isReported(const ScenarioAircraft& aircraft, double epoch, double t);
 
 // The "data" object of a location-traffic reply for a box at time t.
 nlohmann::json gf_trafficData(const Scenario& scenario, double top, double bottom, double left, double right, double t);

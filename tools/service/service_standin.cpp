@@ -121,6 +121,32 @@ void ServiceStandIn::stop() {
     if (m_thread.joinable()) m_thread.join();
 }
 
+void ServiceStandIn::recordTo(const std::filesystem::path& file) {
+    auto out = std::make_unique<std::ofstream>(file, std::ios::binary | std::ios::trunc);
+    if (!*out) throw std::runtime_error("cannot write " + file.string());
+    std::lock_guard lock(m_mutex);
+    m_record = std::move(out);
+}
+
+void ServiceStandIn::record(const char* kind, const nlohmann::json& data) {
+    if (!m_record) return;
+    const double sent = lf_now();
+    for (const auto& [hex, v] : data.items()) {
+        if (!v.is_array()) continue;
+        nlohmann::json line;
+        if (std::string_view(kind) == "parked") {
+            line = {{"kind", kind}, {"sent", sent}, {"hex", hex}, {"lat", v[0]}, {"lon", v[1]}, {"stand", v[2]},
+                    {"type", v[3]}, {"reg", v[4]}, {"t", v[5]}, {"cs", v[6]}};
+        } else {
+            line = {{"kind", kind}, {"sent", sent}, {"hex", hex},   {"lat", v[1]},  {"lon", v[2]},
+                    {"track", v[3]}, {"altFt", v[4]}, {"gs", v[5]}, {"type", v[8]}, {"reg", v[9]},
+                    {"t", v[10]},    {"cs", v[13]}};
+        }
+        *m_record << line.dump() << '\n';
+    }
+    m_record->flush();
+}
+
 void ServiceStandIn::setScenario(Scenario scenario) {
     std::lock_guard lock(m_mutex);
     m_scenario = std::move(scenario);
@@ -264,6 +290,7 @@ ServiceStandIn::Answer ServiceStandIn::answerFor(StandInEndpoint endpoint, const
             reply = {{"status", 200}, {"rrl", s.rrl},
                      {"data", gf_trafficData(s, lf_number(form, "top"), lf_number(form, "bottom"), lf_number(form, "left"),
                                              lf_number(form, "right"), t)}};
+            record("live", reply["data"]);
             break;
         case StandInEndpoint::history: {
             const int count = static_cast<int>(lf_number(form, "buffercount", 5));
@@ -272,6 +299,7 @@ ServiceStandIn::Answer ServiceStandIn::answerFor(StandInEndpoint endpoint, const
             for (int i = 0; i < count && i < 10; ++i) {
                 data[fmt::format("buffer_{}", i)] = gf_trafficData(s, lf_number(form, "top"), lf_number(form, "bottom"),
                                                                   lf_number(form, "left"), lf_number(form, "right"), t - spacing * i);
+                record("history", data[fmt::format("buffer_{}", i)]);
             }
             reply = {{"status", 200}, {"rrl", s.rrl}, {"data", data}};
             break;
@@ -280,6 +308,7 @@ ServiceStandIn::Answer ServiceStandIn::answerFor(StandInEndpoint endpoint, const
             reply = {{"status", 200}, {"rrl", s.rrl},
                      {"data", gf_parkedData(s, lf_number(form, "top"), lf_number(form, "bottom"), lf_number(form, "left"),
                                             lf_number(form, "right"), t)}};
+            record("parked", reply["data"]);
             break;
         case StandInEndpoint::nearestMetar: {
             nlohmann::json data = nlohmann::json::array();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -73,6 +74,10 @@ public:
     std::string caFile() const;
 
     void setScenario(Scenario scenario);
+    // From now on, every aircraft the live, history and parked replies
+    // report is written to the file, one JSON line each ("kind", "sent" and
+    // the values sent). Throws std::runtime_error when it cannot be opened.
+    void recordTo(const std::filesystem::path& file);
     Scenario scenario() const;
     // Adds a fault for the endpoint (queued behind earlier ones).
     void inject(StandInEndpoint endpoint, Injection injection);
@@ -98,6 +103,7 @@ private:
     void start(int port);
     Answer handle(const std::string& path, ReceivedForm form);
     Answer answerFor(StandInEndpoint endpoint, const ReceivedForm& form);
+    void record(const char* kind, const nlohmann::json& data);  // m_mutex held
     std::optional<Injection> takeInjection(StandInEndpoint endpoint);
     bool waitOrStop(int delayMs);
 
@@ -114,6 +120,7 @@ private:
     std::uint64_t m_releaseCount = 0;
     std::uint64_t m_nextSession = 1;
     bool m_stopping = false;
+    std::unique_ptr<std::ofstream> m_record;
 };
 
 }  // namespace zrb::tools
