@@ -13,8 +13,9 @@ simulator's record and exits 1 when a check fails.
 
 import json
 import math
-import re
+import os
 import sys
+import xml.etree.ElementTree as ET
 from collections import defaultdict
 
 METRES_PER_DEG = 111320.0
@@ -22,7 +23,10 @@ METRES_PER_DEG = 111320.0
 AIR_TOLERANCE_M = 400.0      # a flown position in the air from the received track
 GROUND_TOLERANCE_M = 150.0   # on the ground, unless at or driving to a stand
 STAND_REACH_M = 120.0        # parking manoeuvres near a stand are the program's own
-USER_CLEARANCE_M = 150.0     # nothing is created nearer the user than this
+USER_CLEARANCE_M = 150.0     # no live aircraft is created on the ground nearer the user than this
+COLLISION_FACTOR = 1.1       # a static one keeps 1.1 x the two half spans from the user
+USER_HALF_SPAN_M = 17.9      # the user's aircraft: a B738
+DEMO_DBASE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "demo", "dbase.xml")
 AT_STAND_M = 15.0            # an aircraft this near a stand's centre occupies it
 FEED_DELAY_S = 30.0          # Tolvaren shows a live report this long after its time
 DEAD_RECKONING_S = 80.0      # how long it may carry an aircraft on after its last report
@@ -100,8 +104,36 @@ class Demo:
                 self.log = [line.rstrip("\n") for line in f]
         except FileNotFoundError:
             pass
+        self.half_spans = self.read_half_spans(os.path.join(os.path.dirname(log_path), "output",
+                                                            "LiveriesScanned.xml"))
         self.read_service(read_lines(service_path))
         self.read_sim(read_lines(sim_path))
+
+    @staticmethod
+    def read_half_spans(liveries_scanned):
+        """Half wing spans in metres by livery title, from the demo's database and the program's scan."""
+        # Both files hold several top-level elements, not one document.
+        def elements(path):
+            with open(path, encoding="utf-8") as f:
+                text = f.read().split("?>", 1)[-1]
+            return ET.fromstring("<root>" + text + "</root>").iter()
+
+        spans = {}
+        try:
+            for w in elements(DEMO_DBASE):
+                if w.tag == "wingspan":
+                    spans[w.get("type")] = float(w.get("meters")) / 2.0
+        except (OSError, ET.ParseError, ValueError, TypeError):
+            return {}
+        by_title = {}
+        try:
+            for e in elements(liveries_scanned):
+                title, kind = e.get("title"), e.get("type")
+                if title and kind in spans:
+                    by_title[title] = spans[kind]
+        except (OSError, ET.ParseError):
+            pass
+        return by_title
 
     # ------------------------------------------------------------ the service
     def read_service(self, lines):
@@ -193,14 +225,19 @@ class Demo:
         if o["removed"] is None:
             return "never removed"
         if o["removed_by"] == "connection closed":
-            return "removed by the simulator when Tolvaren disconnected ({})".format(
+            return "went with Tolvaren's connection at its close ({})".format(
                 "in the air" if not o["moves"][-1]["onGround"] else "on the ground")
         close_t = self.close_time()
-        name = o["atcId"].rstrip("*")
+        # Tolvaren's own words: "STAND   : CALLSIGN removed ..." and the like,
+        # of this aircraft (not of another it made way for).
         for line in self.log:
-            if name and name in line and ("removed" in line or "ghost" in line):
-                return line.split(": ", 1)[-1].strip() if ": " in line else line.strip()
-        if close_t is not None and o["removed"] >= close_t - 1.0:
+            if "removed" not in line and "ghost" not in line:
+                continue
+            head, _, rest = line.partition(": ")
+            subject = rest.split()[0] if rest.split() else ""
+            if subject == o["atcId"] or (not rest and o["atcId"] in head.split()):
+                return line.strip()
+        if close_t is not None and o["removed"] >= close_t - 5.0:
             return "Tolvaren closed down"
         if o["live"]:
             last_sent = max(r["sent"] for r in o["received"]["track"])
@@ -211,13 +248,9 @@ class Demo:
         return "removed by Tolvaren"
 
     def close_time(self):
-        # The simulator's record has no close event: the first removal burst at the end.
-        removals = sorted(o["removed"] for o in self.objects.values() if o["removed"] is not None)
-        if not removals:
-            return None
-        last = removals[-1]
-        burst = [t for t in removals if t >= last - 3.0]
-        return burst[0] if len(burst) >= 2 else None
+        """When Tolvaren's connection closed: its remaining objects went then."""
+        closed = [o["removed"] for o in self.objects.values() if o["removed_by"] == "connection closed"]
+        return min(closed) if closed else None
 
     # ------------------------------------------------------------ summary
     def summary(self):
@@ -309,20 +342,28 @@ class Demo:
                 at.pop(r["id"], None)
         for stand, ids in sorted(shared):
             failures.append("stand {} shared by {}".format(stand, ", ".join(self.objects[i]["atcId"] for i in ids)))
-        # 4. Nothing created within 150 m of the user.
+        # 4. No live aircraft created on the ground within 150 m of the user;
+        # no static one at the user's stand or within collision distance.
+        user_stand = self.airport["user"]["stand"]
         for o in self.objects.values():
             d = dist(o["create_xy"], self.user_xy)
-            if d < USER_CLEARANCE_M:
-                failures.append("{} created {:.0f} m from the user".format(o["atcId"], d))
-        # 5. Every aircraft removed by the end: by Tolvaren, or, for one in the
-        # air, by the simulator when Tolvaren disconnected (Tolvaren clears the
-        # park airport's traffic only).
+            if o["live"]:
+                if o["moves"][0]["onGround"] and d < USER_CLEARANCE_M:
+                    failures.append("{} created {:.0f} m from the user".format(o["atcId"], d))
+                continue
+            reach = COLLISION_FACTOR * (USER_HALF_SPAN_M + self.half_spans.get(o["title"], 40.0))
+            if o["stand"] == user_stand or d < reach:
+                failures.append("static {} created at {} {:.0f} m from the user".format(o["atcId"], o["stand"], d))
+        # 5. Every aircraft removed by the end: by Tolvaren, or by the
+        # simulator when Tolvaren closed its connection at the end of the run
+        # (its AI objects go with it), never before.
+        close_t = self.close_time()
         for o in self.objects.values():
             if o["removed_by"] == "client":
                 continue
-            if o["removed_by"] == "connection closed" and not o["moves"][-1]["onGround"]:
+            if o["removed_by"] == "connection closed" and close_t is not None and o["removed"] >= close_t - 1.0:
                 continue
-            failures.append("{} not removed by Tolvaren ({})".format(o["atcId"], self.removal_reason(o)))
+            failures.append("{} not removed ({})".format(o["atcId"], self.removal_reason(o)))
         if not self.objects:
             failures.append("no aircraft created")
         return failures

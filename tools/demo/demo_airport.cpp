@@ -95,9 +95,11 @@ struct LearnedStand {
     const char* stand;
     std::size_t livery;
 };
+// None of them flies in the scenario (a static aircraft of a live one's
+// registration would be a double).
 constexpr LearnedStand learnedStands[] = {
-    {"C1", 5},  {"C4", 4},  {"B2", 9},  {"B5", 12}, {"H3", 13}, {"H6", 19},
-    {"D3", 1},  {"E4", 15}, {"G7", 3},  {"S92", 11}, {"S94", 33}, {"F5", 6},
+    {"C1", 5},  {"C4", 10}, {"B2", 9},  {"B5", 12},  {"H3", 13},  {"H6", 19},
+    {"D3", 18}, {"E8", 29}, {"G7", 20}, {"S92", 11}, {"S94", 33}, {"G9", 17},
 };
 
 StandOption lf_option(const DemoLivery& livery, int day, std::int64_t slot, std::uint32_t id) {
@@ -171,7 +173,8 @@ void gf_writeSchipholFiles(const fs::path& siteFolder, const fs::path& installFo
     for (const DemoStand& s : gf_schipholStands())
         airport.stands.emplace_back(s.id, std::vector<StandOption>{}, s.lat, s.lon, s.headingDeg * degToRad, s.radiusM,
                                     s.cargo ? 0 : 1, 1, 1);
-    lf_write(airport, siteFolder / "archive" / "stock" / "EHAM.xml", g_apfModeScan);
+    // The archive lies below the simulator's branch of the site.
+    lf_write(airport, siteFolder / "P3D" / "archive" / "stock" / "EHAM.xml", g_apfModeScan);
 
     const std::vector<DemoLivery> liveries = gf_demoLiveries(liveryCount);
     const int day = gf_weekdayOf(static_cast<Seconds>(now));

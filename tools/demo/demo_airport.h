@@ -45,7 +45,7 @@ double gf_metresBetween(double lat1, double lon1, double lat2, double lon2);
 double gf_bearingDeg(double lat1, double lon1, double lat2, double lon2);
 
 // Writes the airport parking file of the stands as the stock archive file
-// ("archive/stock/EHAM.xml" below `siteFolder`), and the learned file of an
+// ("P3D/archive/stock/EHAM.xml" below `siteFolder`), and the learned file of an
 // earlier session ("airports/learned/stock/EHAM.xml" below `installFolder`):
 // real options for the weekday and half-hours around `now` of some of the
 // demo's liveries (the first `liveryCount` generated ones). Throws
