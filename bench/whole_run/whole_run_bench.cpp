@@ -33,7 +33,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -44,6 +43,7 @@
 #include <fmt/format.h>
 
 #include "build_config.h"
+#include "demo/demo_liveries.h"
 #include "download_site/data_file_maker.h"
 #include "download_site/download_site.h"
 #include "feed/service_endpoint.h"
@@ -53,6 +53,7 @@
 #include "service/service_standin.h"
 #include "shell/app_main.h"
 #include "shell/run_services.h"
+#include "simulator/installed_titles.h"
 #include "simulator/standin.h"
 
 namespace {
@@ -60,8 +61,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int liveryFolders = 2000;
-constexpr int liveriesPerFolder = 10;  // 20,000 liveries
+constexpr std::size_t installedLiveries = 20000;
 constexpr int aircraftAround = 1000;
 constexpr double crowdRadiusNm = 35.0;
 constexpr double groundShare = 0.05;     // taxiing near the user
@@ -74,15 +74,6 @@ constexpr auto pollEvery = std::chrono::milliseconds(200);
 constexpr double userLat = 52.3086;
 constexpr double userLon = 4.7639;
 
-const char* const g_airlines[] = {"KLM", "AFR", "BAW", "DLH", "UAE", "EZY", "RYR", "TRA", "SAS", "IBE", "VLG", "SWR",
-                                  "AUA", "TAP", "THY", "QTR", "ETD", "SIA", "CPA", "JAL", "ANA", "DAL", "UAL", "AAL",
-                                  "ACA", "FIN", "LOT", "AEE", "WZZ", "EWG", "CFG", "TUI", "BEL", "AZA", "ICE", "NAX",
-                                  "FDX", "UPS", "GEC", "CLX"};
-const char* const g_types[] = {"A319", "A320", "A20N", "A321", "A388", "B738",
-                               "B744", "B748", "B763", "B77L", "B77W", "MD11"};
-constexpr int airlineCount = sizeof(g_airlines) / sizeof(g_airlines[0]);
-constexpr int typeCount = sizeof(g_types) / sizeof(g_types[0]);
-
 struct Installation {
     fs::path root, install, appdata, sim, site;
 };
@@ -92,33 +83,7 @@ void lf_write(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-// The simulator's installed AI liveries, as an AI package lays them out: one
-// folder per model with its flight model, model folder and one texture folder
-// per livery. Returns the titles.
-std::vector<std::string> lf_writeLiveries(const fs::path& simObjects) {
-    std::vector<std::string> titles;
-    titles.reserve(liveryFolders * liveriesPerFolder);
-    for (int f = 0; f < liveryFolders; ++f) {
-        const char* type = g_types[f % typeCount];
-        const fs::path folder = simObjects / fmt::format("Bench {} {:04}", type, f);
-        fs::create_directories(folder / "model");
-        lf_write(folder / "bench.air", "air");
-        std::string cfg = fmt::format("[General]\natc_type=Bench\natc_model={}\n\n", type);
-        for (int l = 0; l < liveriesPerFolder; ++l) {
-            const char* airline = g_airlines[(f * 7 + l) % airlineCount];
-            const std::string title = fmt::format("Bench {} {} {}-{}", type, airline, f, l);
-            fs::create_directories(folder / fmt::format("texture.{}", l));
-            cfg += fmt::format("[fltsim.{}]\ntitle={}\nsim=bench\nmodel=\ntexture={}\natc_id=PH-{:05}\n"
-                               "atc_parking_codes={}\natc_parking_types=GATE\n\n",
-                               l, title, l, f * liveriesPerFolder + l, airline);
-            titles.push_back(title);
-        }
-        lf_write(folder / "aircraft.cfg", cfg);
-    }
-    return titles;
-}
-
-Installation lf_makeInstallation(std::vector<std::string>& titles) {
+Installation lf_makeInstallation() {
     Installation in;
     char pattern[] = "/tmp/tlv-bench-run-XXXXXX";  // never "airport": the livery walk skips such paths
     if (!::mkdtemp(pattern)) throw std::runtime_error("no temporary folder");
@@ -138,27 +103,17 @@ Installation lf_makeInstallation(std::vector<std::string>& titles) {
              "    <value name=\"SetupPath\">" + in.sim.string() + "</value>\n  </key>\n</registry>\n");
     lf_write(in.appdata / "ProgramData" / "Lockheed Martin" / "Prepar3D v5" / "simobjects.cfg",
              "[Entry.0]\nTitle=Default Airplanes\nPath=SimObjects\\Airplanes\n\n"
-             "[Entry.1]\nTitle=Bench AI\nPath=SimObjects\\Bench AI\n");
+             "[Entry.1]\nTitle=Demo AI\nPath=SimObjects\\Demo AI\n");
     // On the ground the automatic range would be 10 nm: the crowd is met at
     // the fixed 40 nm range instead.
     lf_write(in.appdata / "TLVR_P3D" / "parameters.xml",
              "<?xml version=\"1.0\"?>\n<parameters>\n<parameter name=\"AUTO_RANGE\" value=\"false\"/>\n"
              "<parameter name=\"RANGE\" value=\"40\"/>\n</parameters>\n");
-    titles = lf_writeLiveries(in.sim / "SimObjects" / "Bench AI");
-    // The data files as the site publishes them, current at version 1.0.0; the
-    // database knows every airline of the liveries.
-    std::ifstream sample(data / "dbase_sample.xml", std::ios::binary);
-    std::string dbase((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
-    const std::string airlinesTag = "<ICAO_airlines>";
-    const auto at = dbase.find(airlinesTag);
-    if (at == std::string::npos) throw std::runtime_error("the sample database has no airlines");
-    std::string codes;
-    for (const char* airline : g_airlines) codes += (codes.empty() ? "" : ",") + std::string(airline);
-    dbase.insert(at + airlinesTag.size(), "\n\t<ICAO codes=\"" + codes + "\"/>");
-    lf_write(in.root / "dbase.xml", dbase);
-    if (!zrb::tools::gf_makeDataFile(in.root / "dbase.xml", in.site / "dbase.enc", zrb::gf_dataFileKey()) ||
-        !zrb::tools::gf_makeDataFile(fs::path(zrb::build::sourceDir) / "tools" / "demo" / "AIG-regcodes.xml",
-                                     in.site / "AIG-regcodes.enc", zrb::gf_dataFileKey()))
+    zrb::demo::gf_writeDemoSimObjects(in.sim / "SimObjects" / "Demo AI", installedLiveries);
+    // The data files as the demo's site publishes them, current at version 1.0.0.
+    const fs::path demo = fs::path(zrb::build::sourceDir) / "tools" / "demo";
+    if (!zrb::tools::gf_makeDataFile(demo / "dbase.xml", in.site / "dbase.enc", zrb::gf_dataFileKey()) ||
+        !zrb::tools::gf_makeDataFile(demo / "AIG-regcodes.xml", in.site / "AIG-regcodes.enc", zrb::gf_dataFileKey()))
         throw std::runtime_error("cannot make the data files");
     lf_write(in.site / "versions.json",
              R"({"aig":{"major":1,"minor":0,"patch":0},"dbase":{"major":1,"minor":0,"patch":0}})");
@@ -166,8 +121,11 @@ Installation lf_makeInstallation(std::vector<std::string>& titles) {
 }
 
 // 1,000 aircraft on straight tracks within the radius of the user: most
-// airborne at every height, a few taxiing at the airport.
+// airborne at every height, a few taxiing at the airport. Each flies for the
+// airline and type of an installed livery; every other one with its
+// registration too.
 zrb::tools::Scenario lf_crowdScenario(double epoch) {
+    const std::vector<zrb::demo::DemoLivery> liveries = zrb::demo::gf_demoLiveries(installedLiveries);
     zrb::tools::Scenario scenario = zrb::tools::gf_amsterdamScenario(epoch);
     scenario.aircraft.clear();
     scenario.parked.clear();
@@ -178,11 +136,13 @@ zrb::tools::Scenario lf_crowdScenario(double epoch) {
         const double distanceM = (ground ? 2000.0 * unit(random) : crowdRadiusNm * metresPerNm * std::sqrt(unit(random)));
         const double bearing = 2.0 * M_PI * unit(random);
         zrb::tools::ScenarioAircraft a;
-        const char* airline = g_airlines[i % airlineCount];
+        const zrb::demo::DemoLivery& livery = liveries[static_cast<std::size_t>(i) * 17 % liveries.size()];
         a.hexId = fmt::format("{:06x}", 0x480000 + i);
-        a.callsign = fmt::format("{}{}", airline, 100 + i);
-        a.registration = fmt::format("PH-{}{}{}", char('A' + i % 26), char('A' + i / 26 % 26), char('A' + i / 676));
-        a.type = g_types[(i * 5) % typeCount];
+        a.callsign = fmt::format("{}{}", livery.airline, 100 + i);
+        a.registration = i % 2 == 0 ? livery.registration
+                                    : fmt::format("D-{}{}{}{}", char('A' + i % 26), char('A' + i / 26 % 26),
+                                                  char('A' + i / 676), 'Z');
+        a.type = livery.type;
         a.category = "A3";
         a.departure = "EHAM";
         a.destination = "EGLL";
@@ -199,13 +159,14 @@ zrb::tools::Scenario lf_crowdScenario(double epoch) {
 // ------------------------------------------------------------------ stand-ins
 // The child: the stand-ins until the parent closes the command pipe; their
 // addresses first, their counts last, one line each on the answer pipe.
-[[noreturn]] void lf_standInsChild(const Installation& in, std::vector<std::string> titles, int commands, int answers) {
+[[noreturn]] void lf_standInsChild(const Installation& in, int commands, int answers) {
     int code = 0;
     try {
         zrb::standin::SimStandin sim;
         if (!sim.start()) throw std::runtime_error("the simulator did not start");
         sim.writeSimConnectCfg(in.install);
-        sim.setLiveries(std::move(titles));
+        // It creates only what is installed, as the simulator does.
+        sim.setLiveries(zrb::standin::gf_installedTitles({in.sim / "SimObjects"}));
         zrb::standin::UserState user = sim.user();
         user.aircraft.latitudeDeg = userLat;
         user.aircraft.longitudeDeg = userLon;
@@ -402,8 +363,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // Made and forked before any thread exists.
-    std::vector<std::string> titles;
-    const Installation in = lf_makeInstallation(titles);
+    const Installation in = lf_makeInstallation();
     int commands[2], answers[2];
     if (::pipe(commands) != 0 || ::pipe(answers) != 0) return 1;
     const pid_t child = ::fork();
@@ -411,11 +371,10 @@ int main(int argc, char** argv) {
     if (child == 0) {
         ::close(commands[1]);
         ::close(answers[0]);
-        lf_standInsChild(in, std::move(titles), commands[0], answers[1]);
+        lf_standInsChild(in, commands[0], answers[1]);
     }
     ::close(commands[0]);
     ::close(answers[1]);
-    std::vector<std::string>().swap(titles);
     const std::string addresses = lf_readLine(answers[0]);
     int code = 1;
     if (!addresses.empty()) {
