@@ -126,9 +126,8 @@ Installation lf_makeInstallation() {
 // registration too.
 zrb::tools::Scenario lf_crowdScenario(double epoch) {
     const std::vector<zrb::demo::DemoLivery> liveries = zrb::demo::gf_demoLiveries(installedLiveries);
-    zrb::tools::Scenario scenario = zrb::tools::gf_amsterdamScenario(epoch);
-    scenario.aircraft.clear();
-    scenario.parked.clear();
+    zrb::tools::Scenario scenario;  // Schiphol's weather, the service's usual request limits
+    scenario.epoch = epoch;
     std::mt19937 random(22);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int i = 0; i < aircraftAround; ++i) {
