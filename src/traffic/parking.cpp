@@ -28,8 +28,6 @@ namespace {
 
 constexpr std::uint32_t touchdownSpoilers = 16383;
 
-std::int32_t lf_now() { return g_passTick.load(); }
-
 bool lf_standsOn(const LiveAc& e, std::uint32_t standId) {
     return standId != 0 && e.standId == standId && e.fs == LifecycleState::active;
 }

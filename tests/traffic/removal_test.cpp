@@ -7,6 +7,7 @@
 #include "airports/static_parking_plan.h"
 #include "foundation/geodesy.h"
 #include "foundation/time.h"
+#include "shell/common/run_state.h"
 #include "manager_fixture.h"
 
 namespace zrb::test {
@@ -93,12 +94,38 @@ TEST_F(Removal, TheParkMaximumRemovesTheLongestParkedLiveAndTheOldestStatic) {
         a.st = MovementState::parked;
         a.parkTimeS = gf_systemNow() - 600 * (i + 1);  // PRK2 stands longest
     }
-    lf_checkMaxPark(0);  // the least planner wants no parking: nothing goes
+    lf_checkMaxPark(0);  // no stands, so no parking is wanted: nothing goes
     EXPECT_TRUE(g_removalDeque.empty());
     EXPECT_EQ(lf_listParkedLive().front().hexId, 10003u);
     EXPECT_EQ(lf_listParkedLive().front().minutes, 30);
-    gf_removeLiveParked(1);
-    EXPECT_EQ(g_removalDeque, std::deque<std::uint32_t>{g_liveList[2].objectId});
+
+    // Half of four stands: two parked aircraft are wanted, three live ones stand.
+    std::vector<Stand> table;
+    for (int i = 0; i < 4; ++i)
+        table.emplace_back("G" + std::to_string(i + 1), std::vector<StandOption>{}, 47.0 + 0.001 * i, 8.0, 0.0, 20.0,
+                           1, 1, 1);
+    gf_replaceStandTable(std::move(table));
+    parking_percentage.value = 50;
+    // Monday's second half-hour: Sunday evening's static aircraft is the oldest, not Monday's first.
+    g_currentDaySlot = gf_makeDaySlot(1, 2);
+    AiAc& sundayEvening = addStatic(1, "BAW1*", LifecycleState::active);
+    sundayEvening.day = 7;
+    sundayEvening.slot = 40;
+    AiAc& mondayMorning = addStatic(2, "KLM2*", LifecycleState::active);
+    mondayMorning.day = 1;
+    mondayMorning.slot = 1;
+    RT_PARKTRAFFIC_ONLY.value = true;
+    lf_checkMaxPark(0);
+    EXPECT_TRUE(g_removalDeque.empty()) << "only parked feed traffic: the maximum is the feed's";
+    RT_PARKTRAFFIC_ONLY.value = false;
+    lf_checkMaxPark(0);
+    EXPECT_EQ(g_removalDeque, (std::deque<std::uint32_t>{g_liveList[2].objectId, sundayEvening.objectId}));
+    EXPECT_EQ(mondayMorning.fs, LifecycleState::active);
+    EXPECT_TRUE(m_folder.logContains("PRK2 live max park exceeded, removed"));
+    EXPECT_TRUE(m_folder.logContains("BAW1* static max park exceeded, removed"));
+
+    gf_removeLiveParked(1);  // the longest parked of those still standing
+    EXPECT_EQ(g_removalDeque.back(), g_liveList[1].objectId);
     EXPECT_TRUE(m_folder.logContains("live parked"));
 }
 
