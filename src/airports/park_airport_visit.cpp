@@ -82,8 +82,11 @@ std::string lf_readParkedFile() {
     std::string error = gf_readApf(path, g_parkAirportHeader, qf);
     // A file the scanner made for an airport whose maker it could not tell is
     // refused; the folder it lies in does not matter.
-    if (error.empty() && g_parkAirportHeader.publisher == unknownPublisher)
+    if (error.empty() && g_parkAirportHeader.publisher == unknownPublisher) {
         error = fmt::format("{} {} has publisher:{}, {}", functionName, park.icao, unknownPublisher, path);
+        // Nothing is learned at a refused airport: leaving it saves no file.
+        g_parkingDataLoaded.exchange(false);
+    }
     if (error.empty()) {
         g_parkAirportSourcePath = path;
         g_apfChanged = false;

@@ -150,8 +150,23 @@ TEST_F(ParkAirportChoiceTest, AFileThatCannotBeLoadedCostsOnlyThatAirport) {
     gf_checkStaticParking(false);
     EXPECT_EQ(park(), "") << "not tried again while the user stays";
 
-    parkingFileOf("EDDF", 2);
+    // A file whose maker the scanner could not tell is refused by its publisher.
+    writeFile(g_myThirdpartyFolder / "EDDF.xml",
+              parkingFile({{"airport_name", "Frankfurt"}, {"publisher", "unknown"}, {"altitude", "364"}},
+                          parkpos("A1", baseLat, baseLon, 20)));
     std::string message;
+    ASSERT_TRUE(gf_reloadParkAirports(true, message));
+    g_apfChanged = true;  // the user changed a setting meanwhile
+    gf_checkStaticParking(false);
+    gf_checkStaticParking(false);
+    EXPECT_TRUE(folder.logContains("lf_readParkedFile EDDF has publisher:unknown, "));
+    EXPECT_EQ(park(), "");
+    EXPECT_FALSE(g_parkingDataLoaded) << "a refused file leaves no parking data behind";
+    EXPECT_TRUE(StandTable.empty());
+    EXPECT_FALSE(folder.logContains("saving")) << "nothing learned there, nothing to save";
+
+    parkingFileOf("EDDF", 2);
+    message.clear();
     ASSERT_TRUE(gf_reloadParkAirports(true, message));
     EXPECT_EQ(message, "park airports and stands are okay");
     gf_checkStaticParking(false);

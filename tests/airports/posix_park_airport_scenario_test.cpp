@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "airport_test_support.h"
 #include "airports/airport_list.h"
@@ -16,8 +17,11 @@
 #include "airports/parked_traffic_test_hook.h"
 #include "airports/parking_adjustments.h"
 #include "airports/static_parking_plan.h"
+#include "foundation/utf16.h"
 #include "liveries/download.h"
 #include "shell/common/run_state.h"
+#include "shell/common/main_window_state.h"
+#include "shell/status_display.h"
 #include "simlink/sim_state.h"
 #include "support/scenario/traffic_scenario.h"
 #include "traffic/traffic_manager.h"
@@ -52,6 +56,20 @@ void writeAirport() {
               parkingFile({{"airport_name", "Zurich"}, {"publisher", "stock"}, {"altitude", "1416"}}, stands));
 }
 
+// The texts the main window draws in its park-airport panel right now.
+std::vector<std::string> panelTexts() {
+    std::vector<std::string> texts;
+    for (const auto& op : gf_buildDisplayList(gf_takeDisplaySnapshot())) {
+        const auto* t = std::get_if<platform::TextOp>(&op);
+        if (t != nullptr && t->y >= g_lowerBand.top && t->y < g_lowerBand.bottom) texts.push_back(gf_utf16ToUtf8(t->text));
+    }
+    return texts;
+}
+
+bool shown(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
 std::vector<std::string> standingCallsigns(TrafficScenario& s) {
     std::vector<std::string> callsigns;
     for (const auto& a : s.sim().aiObjects()) callsigns.push_back(a.atcId);
@@ -79,6 +97,13 @@ TEST(ParkAirportScenario, ThePlanIsCreatedRenewedInPlaceAndTakenAlongWhenTheAirp
     const auto created = s.sim().creations();
     gf_checkStaticParking(false);
     EXPECT_FALSE(gf_staticParkingComputing()) << "the plan is created: the controls are free again";
+    // What the window shows of the park airport comes from its file and the plan.
+    const std::vector<std::string> panel = panelTexts();
+    EXPECT_TRUE(shown(panel, "LSZH"));
+    EXPECT_TRUE(shown(panel, " stock, Zurich, wk=0")) << fmt::format("{}", fmt::join(panel, "|"));
+    EXPECT_TRUE(shown(panel, "# stands:   4"));
+    EXPECT_TRUE(shown(panel, "max park:   2 (=50 %)"));
+    EXPECT_TRUE(std::any_of(panel.begin(), panel.end(), [](const std::string& t) { return t.starts_with("qf: "); }));
 
     // Half an hour later.
     s.passes(30 * passesPerMinute);
@@ -96,6 +121,7 @@ TEST(ParkAirportScenario, ThePlanIsCreatedRenewedInPlaceAndTakenAlongWhenTheAirp
     gf_clearParkAirportTraffic();
     EXPECT_TRUE(s.passUntil([&] { return s.sim().aiObjects().empty(); }, 1000));
     EXPECT_EQ(gf_currentParkAirport().icao, "");
+    EXPECT_TRUE(panelTexts().empty()) << "no park airport, no panel";
 
     gf_setParkedTrafficSource(nullptr);
     gf_resetDownloadSiteForTest();
