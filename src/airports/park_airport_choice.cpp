@@ -153,6 +153,21 @@ void lf_checkParkAirportSight(const LatLon& user) {
     gf_clearParkAirportTraffic();
 }
 
+// A list just read is in the file's order, which is no order of ours: it is
+// put in the order the 16-second check keeps (the destination first, else the
+// nearest first), so that its front is again the entry of the park airport.
+void lf_orderReadList() {
+    g_lastListRefreshPos = LatLon{0.0, 0.0};
+    const std::string destination = DESTINATION.value;
+    if (!destination.empty()) {
+        if (const auto airport = gf_findAirport(destination)) gf_setFirstParkAirport(airport->icao, airport->lat, airport->lon);
+    }
+    gf_serveFirstParkAirportRequests();
+    const LatLon user = lf_userPosition();
+    const bool noPosition = std::abs(user.lat) <= noPositionDeg && std::abs(user.lon) <= noPositionDeg;
+    if (!ParkAirportList.empty() && !noPosition) lf_refreshDistances(user);
+}
+
 }  // namespace
 
 void gf_checkStaticParking(bool now) {
@@ -181,10 +196,8 @@ void gf_checkStaticParking(bool now) {
 
 bool gf_reloadParkAirports(bool check, std::string& message) {
     if (!lf_readMyParkAirports()) return false;
-    // The file's order: the next check sorts the list again.
-    g_lastListRefreshPos = LatLon{0.0, 0.0};
     g_passedOverAirport.clear();
-    gf_serveFirstParkAirportRequests();
+    lf_orderReadList();
     const CurrentParkAirportData park = gf_currentParkAirport();
     if (check && g_userDataValid && !gf_staticParkingComputing() && !ParkAirportList.empty() && !park.icao.empty() &&
         ParkAirportList.front().icao == park.icao && gf_getCurrentUserStand().empty()) {

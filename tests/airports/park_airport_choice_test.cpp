@@ -103,6 +103,9 @@ TEST_F(ParkAirportChoiceTest, TheDestinationStaysTheCandidateHoweverFarAway) {
     gf_checkStaticParking(false);
     EXPECT_EQ(ParkAirportList.front().icao, "KJFK") << "no re-sort while DESTINATION is set";
     EXPECT_EQ(park(), "") << "AAAA is nearer and in sight, but only the front entry is tried";
+    std::string message;
+    ASSERT_TRUE(gf_reloadParkAirports(true, message));
+    EXPECT_EQ(ParkAirportList.front().icao, "KJFK") << "a Re-read keeps the destination in front";
 }
 
 TEST_F(ParkAirportChoiceTest, OnTheGroundTheAirportIsLoadedAtOnceWithTheUsersStand) {
@@ -189,7 +192,8 @@ TEST_F(ParkAirportChoiceTest, ReReadTakesOverAChangedReservedStand) {
     PendingParkingList.clear();
     gf_checkStaticParking(false);  // the plan is created: the controls are free
 
-    writeFile(g_myParkAirportsFile, "EDDF,S5\n");
+    // The file lists a farther airport first; the nearest is the park airport's entry.
+    writeFile(g_myParkAirportsFile, "AAAA\nEDDF,S5\n");
     std::string message;
     ASSERT_TRUE(gf_reloadParkAirports(true, message));
     EXPECT_EQ(message, "reserved stand changed from 'S3' to 'S5'");
