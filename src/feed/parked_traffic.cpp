@@ -14,6 +14,7 @@
 #include "config/parameters.h"
 #include "airports/park_airport.h"
 #include "feed/reader_end.h"
+#include "foundation/bounded_json.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
 #include "foundation/program_id.h"
@@ -206,7 +207,7 @@ void TrafficReader::parkedtraffic() {
         } else if (trafficReply.empty()) {
             gf_logMarked("parkedtraffic: empty content");
         } else {
-            const nlohmann::json answer = nlohmann::json::parse(trafficReply, nullptr, false);
+            nlohmann::json answer = gf_parseJsonOrDiscard(trafficReply);
             if (answer.is_discarded()) {
                 gf_logMarked("parkedtraffic: invalid JSON");
             } else {
@@ -217,7 +218,7 @@ void TrafficReader::parkedtraffic() {
                     if (data != answer.end() && (data->is_object() || data->is_array()) && !data->empty()) {
                         refreshLineContext();
                         for (auto& member : data->items()) {
-                            parkedRecord = member.value();
+                            parkedRecord = std::move(member.value());
                             processParkedTrafficLine(member.key());
                         }
                     }

@@ -108,6 +108,8 @@ std::int32_t lf_replyStatus(const nlohmann::json& reply) {
 }
 
 std::string lf_formValue(std::string_view value) {
+    // A length of 0 tells libcurl to measure the text itself, past the view's end.
+    if (value.empty()) return {};
     // The handle argument has been ignored since libcurl 7.82.
     char* escaped = curl_easy_escape(nullptr, value.data(), static_cast<int>(value.size()));
     if (escaped == nullptr) throw std::runtime_error("curl_easy_escape failed");

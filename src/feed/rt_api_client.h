@@ -31,7 +31,9 @@ inline constexpr std::int32_t g_maxWaitMs = 60000;
 // Transfer limits.
 inline constexpr long g_connectTimeoutMs = 10000;
 inline constexpr long g_transferTimeoutMs = 30000;
-inline constexpr std::size_t g_maxReplyBytes = 16U * 1024U * 1024U;
+// A busy region's reply is a few hundred kilobytes; a parsed reply takes many
+// times its size in memory, so a larger one is refused.
+inline constexpr std::size_t g_maxReplyBytes = 4U * 1024U * 1024U;
 // Slice of every interruptible sleep [ms]: a stop is seen within it.
 inline constexpr std::int32_t g_sleepSliceMs = 50;
 

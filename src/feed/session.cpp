@@ -10,6 +10,7 @@
 #include "feed/service_endpoint.h"
 #include "feed/traffic_reader.h"
 #include "feed/weather_reader.h"
+#include "foundation/bounded_json.h"
 #include "foundation/log.h"
 #include "foundation/program_id.h"
 #include "foundation/user_error.h"
@@ -21,6 +22,18 @@
 namespace zrb {
 
 namespace {
+
+// What the log shows of a reply's status member: a scalar as the service sent
+// it, cut short; an array or object only by its kind (writing it out would
+// recurse through whatever the service nested in it).
+constexpr std::size_t maxLoggedStatusChars = 64;
+std::string lf_statusText(const nlohmann::json& value) {
+    if (value.is_structured()) return value.type_name();
+    std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (text.size() > maxLoggedStatusChars) text.resize(maxLoggedStatusChars);
+    return text;
+}
+
 bool lf_isRefusal(std::int32_t status) {
     return status == g_statusParameterFault || status == g_statusPaymentRequired || status == g_statusNotFound ||
            status == g_statusNotAllowed || status == g_statusServerError;
@@ -61,7 +74,7 @@ bool RtApiClient::authenticate(std::int32_t& status) {
             gf_logLine("Authentication: empty response");
             return false;
         }
-        const nlohmann::json answer = nlohmann::json::parse(reply);
+        const nlohmann::json answer = gf_parseJson(reply);
         const auto statusMember = answer.is_object() ? answer.find("status") : answer.end();
         const bool hasStatus = answer.is_object() && statusMember != answer.end();
         const bool integerStatus = hasStatus && statusMember->is_number_integer();
@@ -74,7 +87,7 @@ bool RtApiClient::authenticate(std::int32_t& status) {
         const std::string id = lf_jsonString(answer, "GUID", "");
         if ((hasStatus && !(integerStatus && st == g_statusOk)) || id.empty()) {
             if (integerStatus) status = st;
-            gf_logMarked("Authentication refused, status: {} {}", hasStatus ? statusMember->dump() : "none",
+            gf_logMarked("Authentication refused, status: {} {}", hasStatus ? lf_statusText(*statusMember) : "none",
                          lf_jsonString(answer, "message", id.empty() ? "no GUID" : ""));
             return false;
         }
@@ -106,7 +119,7 @@ void RtApiClient::deauthenticate() {
             gf_logLine("Deauthentication: empty response");
             return;
         }
-        const nlohmann::json answer = nlohmann::json::parse(reply, nullptr, false);
+        const nlohmann::json answer = gf_parseJsonOrDiscard(reply);
         if (answer.is_discarded()) {
             gf_logLine("Deauthentication: invalid JSON");
             return;

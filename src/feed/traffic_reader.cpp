@@ -10,6 +10,7 @@
 #include "feed/reader_end.h"
 #include "feed/reader_thread.h"
 #include "feed/weather_reader.h"
+#include "foundation/bounded_json.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
 #include "foundation/time.h"
@@ -75,7 +76,7 @@ bool TrafficReader::buffer(std::int32_t& status) {
         } else if (trafficReply.empty()) {
             gf_logMarked("buffer traffic: empty content");
         } else {
-            const nlohmann::json answer = nlohmann::json::parse(trafficReply);
+            nlohmann::json answer = gf_parseJson(trafficReply);
             const std::int32_t st = lf_replyStatus(answer);
             if (st != g_statusOk) {
                 status = st;
@@ -91,7 +92,8 @@ bool TrafficReader::buffer(std::int32_t& status) {
                     const std::string key = fmt::format("buffer_{}", g_historyBufferCount - 1 - k);
                     if (haveData) {
                         const auto batch = data->find(key);
-                        if (batch != data->end() && !batch->is_null() && !batch->empty()) convertTrafficMembers(*batch);
+                        if (batch != data->end() && !batch->is_null() && !batch->empty())
+                            convertTrafficMembers(std::move(*batch));
                     }
                     liveCount = static_cast<std::int64_t>(records.size());
                     gf_scheduleTrafficRecords(records, g_historyBufferSeconds * k);
@@ -144,7 +146,7 @@ bool TrafficReader::receive(std::int32_t& status) {
                 waitInterval(rrl.load());
                 continue;
             }
-            const nlohmann::json answer = nlohmann::json::parse(trafficReply);
+            nlohmann::json answer = gf_parseJson(trafficReply);
             const std::int32_t st = lf_replyStatus(answer);
             if (st == statusSlowDown) {
                 gf_logMarked("{} curl traffic msg: {}", lf_nowText(), lf_jsonString(answer, "message", ""));
@@ -158,7 +160,7 @@ bool TrafficReader::receive(std::int32_t& status) {
             rrl = lf_replyWait(answer, "rrl");
             records.clear();
             refreshLineContext();
-            if (const auto data = answer.find("data"); data != answer.end()) convertTrafficMembers(*data);
+            if (const auto data = answer.find("data"); data != answer.end()) convertTrafficMembers(std::move(*data));
             liveCount = static_cast<std::int64_t>(records.size());
             gf_scheduleTrafficRecords(records, g_livePollDelaySeconds);
             if (records.capacity() < g_recordsReserve) records.reserve(g_recordsReserve);

@@ -107,7 +107,8 @@ public:
     void processLine();
     void processParkedTrafficLine(const std::string& key);
     // Converts every member of "data" that is an array of 48 or more values.
-    void convertTrafficMembers(const nlohmann::json& data);
+    // Taken by value: the members are moved out, never copied.
+    void convertTrafficMembers(nlohmann::json data);
     // Takes the values one reply's conversion reads.
     void refreshLineContext();
 

@@ -1,5 +1,6 @@
 // Conversion of one live-traffic array into a TrafficRecord, with the filters
 // that keep what the manager must never see out of the batch.
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -74,25 +75,10 @@ std::string lf_formatLatLon(double lat, double lon) { return fmt::format("{:.6f}
 std::string lf_formatTrueHeading(double heading) { return fmt::format("true heading: {:.2F}", heading); }
 
 std::optional<std::uint32_t> lf_parseHexId(std::string_view text) {
-    std::uint64_t value = 0;
-    std::size_t digits = 0;
-    for (const char c : text) {
-        int d = 0;
-        if (c >= '0' && c <= '9') {
-            d = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            d = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            d = c - 'A' + 10;
-        } else {
-            break;
-        }
-        value = value * 16 + static_cast<std::uint64_t>(d);
-        if (value > 0xFFFFFFFFULL) return std::nullopt;
-        ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc()) return std::nullopt;  // no digit, or beyond 32 bits
+    return value;
 }
 
 void TrafficReader::refreshLineContext() {
@@ -111,11 +97,11 @@ void TrafficReader::refreshLineContext() {
     lineContext.userStand = gf_feedUserStand();
 }
 
-void TrafficReader::convertTrafficMembers(const nlohmann::json& data) {
+void TrafficReader::convertTrafficMembers(nlohmann::json data) {
     if (!data.is_object() && !data.is_array()) return;
     for (auto& member : data) {
         if (!member.is_array() || member.size() < g_trafficArrayElements) continue;
-        record = member;
+        record = std::move(member);
         processLine();
     }
 }

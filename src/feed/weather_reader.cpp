@@ -1,5 +1,6 @@
 #include "feed/weather_reader.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,7 @@
 #include "feed/reader_end.h"
 #include "feed/reader_thread.h"
 #include "feed/traffic_reader.h"
+#include "foundation/bounded_json.h"
 #include "foundation/log.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/run_control.h"
@@ -44,22 +46,13 @@ std::int32_t lf_roundedQnh(double v) {
     return static_cast<std::int32_t>(r);
 }
 
-// An optional '-' and the decimal digits up to the first other character.
+// An optional '-' and the decimal digits up to the first other character;
+// nothing without a digit or beyond 32 bits.
 std::optional<std::int32_t> lf_parseQnhText(const std::string& text) {
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) i = 1;
-    std::int64_t value = 0;
-    std::size_t digits = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) return std::nullopt;
-        ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-    return static_cast<std::int32_t>(value);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc()) return std::nullopt;
+    return value;
 }
 }  // namespace
 
@@ -128,7 +121,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status) {
         } else if (weatherReply.empty()) {
             gf_logMarked("nearest metar: empty content");
         } else {
-            const nlohmann::json answer = nlohmann::json::parse(weatherReply, nullptr, false);
+            const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
             if (answer.is_discarded()) {
                 gf_logMarked("nearest metar: invalid JSON");
             } else {
@@ -185,7 +178,7 @@ bool WeatherReader::weatherPass(std::int32_t& status) {
             gf_logMarked("Empty content?, no QNH to be found");
             return true;
         }
-        const nlohmann::json answer = nlohmann::json::parse(weatherReply, nullptr, false);
+        const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
         if (answer.is_discarded()) {
             gf_logMarked("Invalid JSON: {}", lf_loggedReply(weatherReply));
             return true;

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "foundation/bounded_json.h"
 #include "foundation/log.h"
 
 namespace zrb {
@@ -60,7 +61,7 @@ VersionData::VersionData(std::string_view text) {
             patch = lf_versionNumber(match[3].str());
             return;
         }
-        const auto json = nlohmann::json::parse(s);
+        const auto json = gf_parseJson(s);
         if (!json.is_object()) return;
         if (json.contains("major")) major = lf_versionNumber(json.at("major"));
         if (json.contains("minor")) minor = lf_versionNumber(json.at("minor"));

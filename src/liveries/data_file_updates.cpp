@@ -6,7 +6,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -17,10 +16,12 @@
 #include "config/parameter_store.h"
 #include "config/parameters.h"
 #include "config/paths.h"
+#include "foundation/bounded_json.h"
 #include "foundation/curl_handle.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
 #include "foundation/version_data.h"
+#include "foundation/xml_file.h"
 #include "liveries/download.h"
 #include "liveries/encrypted_file.h"
 
@@ -33,6 +34,8 @@ namespace fs = std::filesystem;
 constexpr std::string_view versionsFileName = "versions.json";
 // A downloaded data file waits here until it has proved sound.
 constexpr std::string_view downloadSuffix = ".download";
+// Its plain text while it is checked.
+constexpr std::string_view plainSuffix = ".plain";
 
 struct DataFile {
     const char* key;          // member of versions.json
@@ -64,22 +67,23 @@ std::optional<VersionData> lf_offeredVersion(const nlohmann::json& doc, const ch
 }
 
 // A data file is sound when it decrypts whole with the program's key and its
-// plain text is well-formed XML: a captive portal's page or a cut transfer is not.
+// plain text is well-formed XML: a captive portal's page or a cut transfer is
+// not. The plain text goes to a temporary file beside it (removed again), so
+// memory use does not grow with the file.
 bool lf_isSoundDataFile(const fs::path& path) {
+    fs::path plain = path;
+    plain += plainSuffix;
+    bool sound = false;
     try {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) throw std::runtime_error("cannot open it");
-        std::ostringstream plain;
-        lf_decryptStream(gf_dataFileKey(), in, plain);
+        lf_decryptFile(gf_dataFileKey(), path, plain);
         pugi::xml_document doc;
-        const std::string text = std::move(plain).str();
-        if (const auto result = doc.load_buffer(text.data(), text.size()); !result)
-            throw std::runtime_error(result.description());
-        return true;
+        if (const auto result = gf_loadXml(doc, plain); !result) throw std::runtime_error(result.description());
+        sound = true;
     } catch (const std::exception& e) {
         gf_logMarked("Downloaded file {} is not valid ({}), the installed one stays", gf_pathText(path), e.what());
     }
-    return false;
+    gf_removeFile(plain);
+    return sound;
 }
 
 // Downloads beside the local file and puts it in place once it proved sound.
@@ -126,8 +130,8 @@ std::optional<nlohmann::json> lf_readVersions(const fs::path& path) {
         return std::nullopt;
     }
     try {
-        return nlohmann::json::parse(in);
-    } catch (const nlohmann::json::exception& e) {
+        return gf_parseJson(in);
+    } catch (const std::exception& e) {
         gf_logMarked("versions.json is not valid, the installed data files stay: {}", e.what());
     }
     return std::nullopt;

@@ -12,6 +12,7 @@
 #include "build_config.h"
 #include "foundation/curl_handle.h"
 #include "foundation/log.h"
+#include "foundation/stop_flags.h"
 #include "foundation/text_file.h"
 
 namespace zrb {
@@ -26,8 +27,7 @@ constexpr std::string_view partialSuffix = ".part";
 struct DownloadSite {
     std::string baseUrl = build::downloadBaseUrl;
     std::string caFile = build::downloadCaFile;
-    std::chrono::seconds connectTimeout = g_downloadConnectTimeout;
-    std::chrono::seconds lowSpeedTime = g_downloadLowSpeedTime;
+    DownloadLimits limits;
 };
 
 std::mutex g_downloadSiteMutex;       // owns g_downloadSite
@@ -38,11 +38,30 @@ DownloadSite lf_site() {
     return g_downloadSite;
 }
 
+// Where the bytes go, and how many the file may hold.
+struct FileSink {
+    std::ofstream* out = nullptr;
+    std::uint64_t written = 0;
+    std::uint64_t maxBytes = 0;
+};
+
+// Returning fewer bytes than given ends the transfer: a file that grows past
+// its maximum (the site may not announce its size) or cannot be written.
 std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void* userData) {
-    auto& out = *static_cast<std::ofstream*>(userData);
-    out.write(data, static_cast<std::streamsize>(size * count));
-    return out ? size * count : 0;
+    auto& sink = *static_cast<FileSink*>(userData);
+    const std::size_t bytes = size * count;
+    if (bytes > sink.maxBytes - sink.written) {
+        gf_logLine("Download larger than {} bytes refused", sink.maxBytes);
+        return 0;
+    }
+    sink.out->write(data, static_cast<std::streamsize>(bytes));
+    if (!*sink.out) return 0;
+    sink.written += bytes;
+    return bytes;
 }
+
+// libcurl's progress callback: a stop ends the transfer at once.
+int lf_abortOnStop(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return gf_stopUnderWay() ? 1 : 0; }
 
 void lf_setOption(CURL* handle, CURLoption option, auto value) {
     if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK)
@@ -54,18 +73,24 @@ void lf_setOption(CURL* handle, CURLoption option, auto value) {
 bool lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
     const DownloadSite site = lf_site();
     const std::string userAgent(g_downloadUserAgent);
+    const DownloadLimits& limits = site.limits;
+    FileSink sink{&out, 0, limits.maxBytes};
     lf_setOption(handle, CURLOPT_URL, url.c_str());
     lf_setOption(handle, CURLOPT_USERAGENT, userAgent.c_str());
     lf_setOption(handle, CURLOPT_WRITEFUNCTION, &lf_writeToFile);
-    lf_setOption(handle, CURLOPT_WRITEDATA, static_cast<void*>(&out));
+    lf_setOption(handle, CURLOPT_WRITEDATA, static_cast<void*>(&sink));
     lf_setOption(handle, CURLOPT_FAILONERROR, 1L);
     lf_setOption(handle, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: other threads run curl too
-    lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(site.connectTimeout.count()));
-    lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, g_downloadLowSpeedBytesPerSecond);
-    lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(site.lowSpeedTime.count()));
+    lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
+    lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
+    lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+    lf_setOption(handle, CURLOPT_TIMEOUT, static_cast<long>(limits.totalTimeout.count()));
+    lf_setOption(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    lf_setOption(handle, CURLOPT_XFERINFOFUNCTION, &lf_abortOnStop);
+    lf_setOption(handle, CURLOPT_NOPROGRESS, 0L);
     if (!site.caFile.empty()) lf_setOption(handle, CURLOPT_CAINFO, site.caFile.c_str());
     const CURLcode code = curl_easy_perform(handle);
-    // The option points at this call's stream: it must not outlive it.
+    // The option points at this call's sink: it must not outlive it.
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
     if (code != CURLE_OK) gf_logLine("curl: '{}' => {}", url, curl_easy_strerror(code));
     return code == CURLE_OK;
@@ -125,8 +150,13 @@ void gf_setDownloadSiteForTest(std::string baseUrl, std::string caFile) {
 
 void gf_setDownloadTimeoutsForTest(std::chrono::seconds connect, std::chrono::seconds lowSpeedTime) {
     std::lock_guard lock(g_downloadSiteMutex);
-    g_downloadSite.connectTimeout = connect;
-    g_downloadSite.lowSpeedTime = lowSpeedTime;
+    g_downloadSite.limits.connectTimeout = connect;
+    g_downloadSite.limits.lowSpeedTime = lowSpeedTime;
+}
+
+void gf_setDownloadLimitsForTest(const DownloadLimits& limits) {
+    std::lock_guard lock(g_downloadSiteMutex);
+    g_downloadSite.limits = limits;
 }
 
 void gf_resetDownloadSiteForTest() {

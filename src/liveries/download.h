@@ -8,6 +8,7 @@
 // are owned by g_downloadSiteMutex (download.cpp).
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,17 +23,23 @@ namespace zrb {
 // The program's short id, sent as the user agent.
 inline constexpr std::string_view g_downloadUserAgent = "TLVR";
 
-// A stalled site must not hang the start-up.
+// A stalled or trickling site must not hold the start-up: a transfer slower
+// than the low-speed limit for its time, or longer than the total time, ends.
+// Both are generous for the largest real file (a few megabytes). A file larger
+// than the maximum is refused, however fast it comes. A stop of the run or of
+// the program ends a transfer within about a second.
 inline constexpr std::chrono::seconds g_downloadConnectTimeout{15};
-inline constexpr long g_downloadLowSpeedBytesPerSecond = 1;
+inline constexpr long g_downloadLowSpeedBytesPerSecond = 1024;
 inline constexpr std::chrono::seconds g_downloadLowSpeedTime{30};
+inline constexpr std::chrono::seconds g_downloadTotalTimeout{600};
+inline constexpr std::uint64_t g_downloadMaxBytes = 64U * 1024U * 1024U;
 
 // One HTTP(S) GET into a file. The bytes go to a temporary file beside the
 // destination that replaces it only when the whole transfer succeeded, so a
 // failed download leaves the previous copy as it was. binary = false writes in
 // text mode. False for a null handle, an output that cannot be created
 // ("Could not open output file: {}"), an HTTP status of 400 or more, a
-// transport failure or a time-out.
+// transport failure, a time-out, a file larger than the maximum or a stop.
 bool gf_curlDownload(CURL* handle, const std::string& url, const std::filesystem::path& path, bool binary);
 
 // Downloads base URL + file name into the destination (binary), with a handle
@@ -52,6 +59,15 @@ std::string gf_versionToString(const VersionData& version);
 void gf_setDownloadSiteForTest(std::string baseUrl, std::string caFile);
 // Shortens the time limits, so that a test of a stalled site ends quickly.
 void gf_setDownloadTimeoutsForTest(std::chrono::seconds connect, std::chrono::seconds lowSpeedTime);
+// Every limit of a download, for tests of a trickling or oversized file.
+struct DownloadLimits {
+    std::chrono::seconds connectTimeout = g_downloadConnectTimeout;
+    long lowSpeedBytesPerSecond = g_downloadLowSpeedBytesPerSecond;
+    std::chrono::seconds lowSpeedTime = g_downloadLowSpeedTime;
+    std::chrono::seconds totalTimeout = g_downloadTotalTimeout;
+    std::uint64_t maxBytes = g_downloadMaxBytes;
+};
+void gf_setDownloadLimitsForTest(const DownloadLimits& limits);
 // Back to the built-in site and limits.
 void gf_resetDownloadSiteForTest();
 

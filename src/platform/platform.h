@@ -23,7 +23,24 @@ inline constexpr std::uint32_t errorSuccess = 0;
 inline constexpr std::uint32_t errorFileNotFound = 2;
 inline constexpr std::uint32_t errorAccessDenied = 5;
 inline constexpr std::uint32_t errorInvalidHandle = 6;
+inline constexpr std::uint32_t errorNotEnoughMemory = 8;
+inline constexpr std::uint32_t errorGenFailure = 31;
+inline constexpr std::uint32_t errorNetnameDeleted = 64;
 inline constexpr std::uint32_t errorInvalidParameter = 87;
+inline constexpr std::uint32_t errorBrokenPipe = 109;
+inline constexpr std::uint32_t errorDiskFull = 112;
+inline constexpr std::uint32_t errorNoData = 232;            // the pipe is being closed
+inline constexpr std::uint32_t errorPipeNotConnected = 233;
+inline constexpr std::uint32_t wsaErrorWouldBlock = 10035;
+inline constexpr std::uint32_t wsaErrorAddressNotAvailable = 10049;
+inline constexpr std::uint32_t wsaErrorNetworkUnreachable = 10051;
+inline constexpr std::uint32_t wsaErrorConnectionAborted = 10053;
+inline constexpr std::uint32_t wsaErrorConnectionReset = 10054;
+inline constexpr std::uint32_t wsaErrorNotConnected = 10057;
+inline constexpr std::uint32_t wsaErrorShutdown = 10058;
+inline constexpr std::uint32_t wsaErrorTimedOut = 10060;
+inline constexpr std::uint32_t wsaErrorConnectionRefused = 10061;
+inline constexpr std::uint32_t wsaErrorHostUnreachable = 10065;
 inline constexpr std::uint32_t errorInsufficientBuffer = 122;
 inline constexpr std::uint32_t errorMoreData = 234;
 inline constexpr std::uint32_t errorAlreadyExists = 183;
@@ -31,7 +48,10 @@ inline constexpr std::uint32_t errorBadDatabase = 1009;  // ERROR_BADDB: the reg
 inline constexpr std::uint32_t errorNoUnicodeTranslation = 1113;
 inline constexpr std::uint32_t errorUnsupportedType = 1630;  // a registry value of another type
 
-// GetLastError on Windows; errno on Linux (whatever the last failing call set).
+// GetLastError on Windows. On Linux the errno of the last failing call, as
+// the Win32 error number of the same situation (EPIPE is ERROR_BROKEN_PIPE,
+// ECONNRESET is WSAECONNRESET, ...; one without a counterpart is
+// ERROR_GEN_FAILURE), so that the logic above reads one set of numbers.
 std::uint32_t lastSystemError();
 
 // ---------------------------------------------------------------- folders

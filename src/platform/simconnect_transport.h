@@ -12,11 +12,14 @@
 // "Documents" subfolders, so they never touch the user's own files; the INI
 // reader is our own (see iniGetString).
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/bounded_call.h"
 
 namespace zrb::platform {
 
@@ -62,18 +65,29 @@ public:
 bool startSockets();
 void stopSockets();
 
-// CreateFileW on "\\server\pipe\name" (the default SimConnect pipe name when
-// pipeName is empty), waiting up to 5000 ms per try while the pipe is busy.
-// Null on failure, with lastSystemError() set.
-std::unique_ptr<ByteStream> openPipeStream(const std::u16string& server, const std::u16string& pipeName,
-                                           IoCompletion completion, void* context);
+// Opening a stream never blocks for long: the name lookup and the connect
+// (or the waits for a busy pipe) end by a deadline a few seconds away, and a
+// cancel request ends them within a slice (100 ms). Past the deadline or
+// cancelled, the open fails with WSAETIMEDOUT (10060).
+inline constexpr std::chrono::milliseconds g_openStreamTimeout{5000};
+// Limits with the deadline g_openStreamTimeout from now and no cancel request.
+WaitLimits defaultOpenLimits();
 
-// GetAddrInfoW(address, port, family, SOCK_STREAM, IPPROTO_TCP), a blocking
-// connect to the first result, TCP_NODELAY when disableNagle. family is 2
-// (IPv4) or 23 (IPv6), the Windows numbers on every platform. Null on failure.
+// CreateFileW on "\\server\pipe\name" (the default SimConnect pipe name when
+// pipeName is empty), waiting in slices while the pipe is busy, up to the
+// limits. Null on failure, with lastSystemError() set.
+std::unique_ptr<ByteStream> openPipeStream(const std::u16string& server, const std::u16string& pipeName,
+                                           IoCompletion completion, void* context,
+                                           const WaitLimits& limits = defaultOpenLimits());
+
+// GetAddrInfoW(address, port, family, SOCK_STREAM, IPPROTO_TCP) (a host name is
+// looked up on a thread of its own, see bounded_call.h), then a connect to the
+// first result that is waited for in slices up to the limits, TCP_NODELAY when
+// disableNagle. family is 2 (IPv4) or 23 (IPv6), the Windows numbers on every
+// platform. Null on failure, with lastSystemError() set.
 std::unique_ptr<ByteStream> openTcpStream(std::uint32_t family, const std::u16string& address,
                                           const std::u16string& port, bool disableNagle, IoCompletion completion,
-                                          void* context);
+                                          void* context, const WaitLimits& limits = defaultOpenLimits());
 
 // PostMessageW(window, message, 0, 0) / SetEvent(event); nothing on Linux.
 void notifyWindow(void* window, std::uint32_t message);

@@ -15,22 +15,23 @@ template <typename Fill>
 HRESULT lf_buildAndSend(SimConnectHandle handle, std::uint64_t size, std::uint32_t opcode, Fill&& fill) {
     if (handle == nullptr) return hresult::fail;
     std::lock_guard lock(g_simClientLock);
-    if (!lf_isLinkedLocked(handle)) return hresult::fail;
+    SimConnectConnection* const conn = lf_linkedConnectionLocked(handle);
+    if (conn == nullptr) return hresult::fail;
     std::uint8_t* packet = nullptr;
-    switch (lf_allocPacket(handle, size, packet)) {
+    switch (lf_allocPacket(conn, size, packet)) {
         case AllocResult::ok: break;
         case AllocResult::nullHandle: return hresult::fail;
-        case AllocResult::failed: return lf_recordedFailure(handle);
+        case AllocResult::failed: return lf_recordedFailure(conn);
         case AllocResult::tooLarge: return hresult::invalidArg;
     }
     const auto bytes = static_cast<std::uint32_t>(size);
     PacketWriter w(packet, bytes);
     w.header(bytes, opcode);
     if (!fill(w)) {
-        lf_freePacket(handle, packet, bytes);
+        lf_freePacket(conn, packet, bytes);
         return hresult::textTooLong;
     }
-    lf_flushSendBuffer(handle);
+    lf_flushSendBuffer(conn);
     return hresult::ok;
 }
 

@@ -223,7 +223,7 @@ HRESULT SimConnect_Open(SimConnectHandle* handle, const char* name, void* window
         lf_closeConnection(conn);
         return result;
     }
-    *handle = conn;
+    *handle = lf_handleOf(conn);
     return hresult::ok;
 }
 

@@ -20,6 +20,7 @@ bool g_wsaStarted = false;
 namespace {
 
 std::atomic<std::uint32_t> g_transportSerial{0};
+std::atomic<std::uintptr_t> g_handleGeneration{0};
 std::atomic<std::uint32_t> g_connectionIdCounter{0};
 
 std::uint32_t lf_nextConnectionId() {
@@ -32,6 +33,23 @@ std::uint32_t lf_nextConnectionId() {
 HRESULT lf_hresultFromSystemError(std::uint32_t error) {
     if (error == 0) return hresult::fail;
     return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu));
+}
+
+// A read or write that cannot even be started because the other end has gone
+// is the simulator leaving, as when a completion reports it; anything else is
+// another failure.
+FailKind lf_kindOfStartError(std::uint32_t error) {
+    switch (error) {
+        case platform::errorBrokenPipe:
+        case platform::errorNoData:
+        case platform::errorPipeNotConnected:
+        case platform::errorNetnameDeleted:
+        case platform::wsaErrorConnectionAborted:
+        case platform::wsaErrorConnectionReset:
+        case platform::wsaErrorNotConnected:
+        case platform::wsaErrorShutdown: return FailKind::peerGone;
+        default: return FailKind::other;
+    }
 }
 
 void lf_notify(SimConnectConnection* conn) {
@@ -96,7 +114,7 @@ void lf_writeTransportLocked(SimConnectConnection* conn, bool afterCompletion) {
             const std::uint32_t error = platform::lastSystemError();
             conn->writeBlock = {};
             conn->writeInFlight = false;
-            lf_closeTransportLocked(conn, FailKind::other, lf_hresultFromSystemError(error), error);
+            lf_closeTransportLocked(conn, lf_kindOfStartError(error), lf_hresultFromSystemError(error), error);
             return;
         }
     }
@@ -117,7 +135,7 @@ void lf_armReadLocked(SimConnectConnection* conn) {
         conn->refCount.fetch_sub(1);
         // Without a read armed nothing would ever arrive: fail the connection.
         const std::uint32_t error = platform::lastSystemError();
-        lf_closeTransportLocked(conn, FailKind::other, lf_hresultFromSystemError(error), error);
+        lf_closeTransportLocked(conn, lf_kindOfStartError(error), lf_hresultFromSystemError(error), error);
     }
 }
 
@@ -213,6 +231,7 @@ void lf_ioCompletion(void* context, bool isWrite, std::uint32_t status, std::uin
 SimConnectConnection* lf_createConnection(std::uint32_t kind) {
     auto* conn = new SimConnectConnection();
     conn->serial = ++g_transportSerial;
+    conn->generation = ++g_handleGeneration;
     conn->kind = kind;
     gf_initReceiveBuffer(conn->receive);
     g_simTransportCount.fetch_add(1);
@@ -229,9 +248,16 @@ void lf_release(SimConnectConnection* conn) {
     g_simTransportCount.fetch_sub(1);
 }
 
-bool lf_isLinkedLocked(const SimConnectConnection* conn) {
-    return conn != nullptr && std::find(g_simConnections.begin(), g_simConnections.end(), conn) !=
-                                  g_simConnections.end();
+SimConnectConnection* lf_linkedConnectionLocked(SimConnectHandle handle) {
+    const auto generation = reinterpret_cast<std::uintptr_t>(handle);
+    if (generation == 0) return nullptr;
+    const auto it = std::find_if(g_simConnections.begin(), g_simConnections.end(),
+                                 [generation](const SimConnectConnection* c) { return c->generation == generation; });
+    return it == g_simConnections.end() ? nullptr : *it;
+}
+
+SimConnectHandle lf_handleOf(const SimConnectConnection* conn) {
+    return reinterpret_cast<SimConnectHandle>(conn->generation);
 }
 
 int lf_openTransport(SimConnectConnection* conn, std::uint32_t family, const std::u16string& address,

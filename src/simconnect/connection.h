@@ -48,6 +48,7 @@ inline constexpr std::uint32_t kKindPipe = 1;
 struct SimConnectConnection {
     // ---------------------------------------------------------- transport part
     std::uint32_t serial = 0;       // set at creation
+    std::uintptr_t generation = 0;  // set at creation, never reused: the value of the handle
     std::uint32_t kind = kKindSocket;
     std::uint32_t maxReceiveSize = simconnect::kDefaultMaxReceiveSize;  // set before the transport starts
     bool disableNagle = false;
@@ -110,8 +111,11 @@ extern bool g_wsaStarted;
 SimConnectConnection* lf_createConnection(std::uint32_t kind);
 // Drops one reference; the last one frees the connection.
 void lf_release(SimConnectConnection* conn);
-// True when the handle is a linked connection. Under g_simClientLock.
-bool lf_isLinkedLocked(const SimConnectConnection* conn);
+// The linked connection whose handle this is; null for a handle of a closed
+// connection or none at all. Under g_simClientLock.
+SimConnectConnection* lf_linkedConnectionLocked(SimConnectHandle handle);
+// The handle callers get for the connection.
+SimConnectHandle lf_handleOf(const SimConnectConnection* conn);
 
 // Opens the transport (family 0 pipe, 2 IPv4, 23 IPv6) and arms the first
 // read. 0 success, 1 failure.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "simconnect/protocol.h"
 
@@ -14,11 +15,36 @@ using simconnect::kReceiveBufferGrowBytes;
 using simconnect::kReceiveBufferMaxBytes;
 using simconnect::kReceiveBufferStartBytes;
 
-std::int32_t lf_readSize(const ReceiveBuffer& b) {
-    const std::uint8_t* p = b.bytes.data() + b.readPos;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     (static_cast<std::uint32_t>(p[2]) << 16) |
-                                     (static_cast<std::uint32_t>(p[3]) << 24));
+// The smallest message the simulator sends: a header of size, version and id.
+constexpr std::uint32_t smallestMessageBytes = 12;
+
+std::uint32_t lf_wordAt(const ReceiveBuffer& b, std::uint32_t pos) {
+    const std::uint8_t* p = b.bytes.data() + pos;
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::int32_t lf_readSize(const ReceiveBuffer& b) { return static_cast<std::int32_t>(lf_wordAt(b, b.readPos)); }
+
+// The bytes of zero padding at readPos (whose byte is 0), or nothing while
+// the bytes at hand cannot tell. Four zero bytes are padding for sure (a size
+// is never 0). After them, the next message's size starts at most three zero
+// bytes before the first non-zero byte: the nearest such start whose size
+// could be a message's wins; when none could, framing goes on at the first
+// uncertain byte and fails there on the size it finds.
+std::optional<std::uint32_t> lf_paddingAt(const ReceiveBuffer& b, std::uint32_t maxReceiveSize) {
+    std::uint32_t p = b.readPos;
+    while (p + 4 <= b.writePos && lf_wordAt(b, p) == 0) ++p;
+    const std::uint32_t sure = p - b.readPos;
+    if (p + 4 > b.writePos) return sure > 0 ? std::optional(sure) : std::nullopt;
+    std::uint32_t firstNonZero = p;
+    while (b.bytes[firstNonZero] == 0) ++firstNonZero;
+    if (firstNonZero + 4 > b.writePos) return sure > 0 ? std::optional(sure) : std::nullopt;
+    for (std::uint32_t start = firstNonZero + 1; start-- > p;) {
+        const std::uint32_t size = lf_wordAt(b, start);
+        if (size >= smallestMessageBytes && size <= maxReceiveSize) return start - b.readPos;
+    }
+    return sure;
 }
 
 void lf_resetWhenEmpty(ReceiveBuffer& b) {
@@ -30,7 +56,6 @@ void lf_resetWhenEmpty(ReceiveBuffer& b) {
 void gf_initReceiveBuffer(ReceiveBuffer& buffer) {
     buffer.bytes.assign(kReceiveBufferStartBytes, 0);
     buffer.writePos = buffer.readPos = 0;
-    buffer.inZeroRun = false;
 }
 
 std::uint32_t gf_effectiveMaxReceiveSize(std::uint32_t configured) {
@@ -39,26 +64,18 @@ std::uint32_t gf_effectiveMaxReceiveSize(std::uint32_t configured) {
 
 FrameResult lf_parseReceived(ReceiveBuffer& b, PacketRecord& record, std::uint32_t maxReceiveSize) {
     record.data.clear();
-    // Zero bytes between packets are skipped one by one. A run may end only in a
-    // later read, so the state survives the end of the bytes at hand.
-    if (b.inZeroRun) {
-        while (b.readPos < b.writePos && b.bytes[b.readPos] == 0) ++b.readPos;
-        if (b.readPos == b.writePos) {
-            b.readPos = b.writePos = 0;
-            return FrameResult::needMore;
-        }
-        b.inZeroRun = false;
-    }
     const std::uint32_t unframed = b.writePos - b.readPos;
     if (unframed < 4) return FrameResult::needMore;
-    const std::int32_t size = lf_readSize(b);
-    if (size == 0) {
-        b.inZeroRun = true;
-        while (b.readPos < b.writePos && b.bytes[b.readPos] == 0) ++b.readPos;
-        if (b.readPos < b.writePos) b.inZeroRun = false;
-        lf_resetWhenEmpty(b);
-        return FrameResult::ready;
+    if (b.bytes[b.readPos] == 0) {
+        const std::optional<std::uint32_t> padding = lf_paddingAt(b, maxReceiveSize);
+        if (!padding) return FrameResult::needMore;
+        if (*padding > 0) {
+            b.readPos += *padding;
+            lf_resetWhenEmpty(b);
+            return FrameResult::ready;
+        }
     }
+    const std::int32_t size = lf_readSize(b);
     if (size < 4) return FrameResult::badSize;
     if (static_cast<std::uint32_t>(size) > maxReceiveSize) return FrameResult::tooLarge;
     const auto whole = static_cast<std::uint32_t>(size);
@@ -84,9 +101,11 @@ bool lf_makeReceiveRoom(ReceiveBuffer& b) {
     }
     if (capacity >= kReceiveBufferMaxBytes) return false;
     std::uint32_t wanted = capacity + kReceiveBufferGrowBytes;
-    if (b.writePos - b.readPos >= 4 && !b.inZeroRun) {
-        // Growing 2048 bytes at a time would copy a large packet hundreds of
-        // times; its size is known, so grow to it at once.
+    // Growing 2048 bytes at a time would copy a large packet hundreds of
+    // times; when its size is known, grow to it at once.
+    const bool sizeKnown = b.writePos - b.readPos >= 4 &&
+                           (b.bytes[b.readPos] != 0 || lf_paddingAt(b, kReceiveBufferMaxBytes) == 0U);
+    if (sizeKnown) {
         const std::int32_t size = lf_readSize(b);
         if (size > 0) wanted = std::max(wanted, static_cast<std::uint32_t>(size));
     }

@@ -1,8 +1,12 @@
 #pragma once
 // Framing of the byte stream received from the simulator into packets. Each
 // packet starts with its size (i32, header included); zero bytes between
-// packets are skipped. Pure functions over plain records, so that they are
-// tested split at every byte and fuzzed without a connection.
+// packets are skipped. A size whose low byte is 0 (256, 512, ...) also starts
+// with a zero byte, so padding is told from such a size by where a whole
+// packet's size can start: the nearest start after the zeros whose size is
+// that of a real message (12 bytes up to MaxReceiveSize). Pure functions over
+// plain records, so that they are tested split at every byte and fuzzed
+// without a connection.
 
 #include <cstdint>
 #include <vector>
@@ -13,7 +17,6 @@ struct ReceiveBuffer {
     std::vector<std::uint8_t> bytes;  // capacity = bytes.size()
     std::uint32_t writePos = 0;       // end of the bytes received
     std::uint32_t readPos = 0;        // start of the bytes not yet framed
-    bool inZeroRun = false;           // skipping zero bytes that may go on in the next read
 };
 
 // The packet just framed (size 0 when none).
@@ -22,7 +25,7 @@ struct PacketRecord {
 };
 
 enum class FrameResult : std::uint8_t {
-    ready = 0,        // a packet (or a skipped run of zero bytes: empty record) was framed
+    ready = 0,        // a packet (or skipped zero padding: empty record) was framed
     needMore = 1,
     tooLarge = 2,     // size above MaxReceiveSize
     badSize = 3,      // size 1..3 or negative

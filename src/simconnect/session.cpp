@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "foundation/stop_flags.h"
 #include "platform/platform.h"
 
 #include "simconnect/connection.h"
@@ -41,8 +42,11 @@ SimConnectEnvironment gf_defaultSimConnectEnvironment() {
     environment.openStream = [](std::uint32_t family, const std::u16string& address, const std::u16string& port,
                                 bool disableNagle, platform::IoCompletion completion,
                                 void* context) -> std::unique_ptr<platform::ByteStream> {
-        if (family == 0) return platform::openPipeStream(address, port, completion, context);
-        return platform::openTcpStream(family, address, port, disableNagle, completion, context);
+        // A stop of the run or of the program ends an open that is under way.
+        const platform::WaitLimits limits{std::chrono::steady_clock::now() + platform::g_openStreamTimeout,
+                                          [] { return gf_stopUnderWay(); }};
+        if (family == 0) return platform::openPipeStream(address, port, completion, context, limits);
+        return platform::openTcpStream(family, address, port, disableNagle, completion, context, limits);
     };
     return environment;
 }
@@ -59,7 +63,7 @@ SimConnectEnvironment lf_simConnectEnvironment() {
 
 void gf_setSendCounterForTest(SimConnectHandle handle, std::uint32_t value) {
     std::lock_guard lock(g_simClientLock);
-    if (lf_isLinkedLocked(handle)) handle->sendCounter = value;
+    if (SimConnectConnection* conn = lf_linkedConnectionLocked(handle)) conn->sendCounter = value;
 }
 
 HRESULT lf_closeConnection(SimConnectConnection* conn) {
@@ -102,38 +106,43 @@ HRESULT lf_closeConnection(SimConnectConnection* conn) {
 
 HRESULT SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc callback, void* context) {
     if (handle == nullptr) return hresult::fail;
+    SimConnectConnection* conn = nullptr;
     {
         std::lock_guard lock(g_simClientLock);
-        if (!lf_isLinkedLocked(handle)) return hresult::fail;
-        if (callback == nullptr) callback = handle->registeredCallback;
+        conn = lf_linkedConnectionLocked(handle);
+        if (conn == nullptr) return hresult::fail;
+        if (callback == nullptr) callback = conn->registeredCallback;
         if (callback == nullptr) return hresult::fail;
-        handle->lastCallback = callback;
-        handle->lastContext = context;
+        conn->lastCallback = callback;
+        conn->lastContext = context;
         // Kept alive while dispatching, even if another thread closes it.
-        handle->refCount.fetch_add(1);
+        conn->refCount.fetch_add(1);
     }
     struct Release {
         SimConnectConnection* c;
         ~Release() { lf_release(c); }
-    } release{handle};
-    return lf_dispatchReceived(handle, callback, context);
+    } release{conn};
+    return lf_dispatchReceived(conn, callback, context);
 }
 
 HRESULT SimConnect_Close(SimConnectHandle handle) {
     if (handle == nullptr) return hresult::fail;
+    SimConnectConnection* conn = nullptr;
     {
         std::lock_guard lock(g_simClientLock);
-        if (!lf_isLinkedLocked(handle)) return hresult::fail;
-        lf_flushPending(handle);
+        conn = lf_linkedConnectionLocked(handle);
+        if (conn == nullptr) return hresult::fail;
+        lf_flushPending(conn);
     }
-    return lf_closeConnection(handle);
+    return lf_closeConnection(conn);
 }
 
 HRESULT SimConnect_GetLastSentPacketID(SimConnectHandle handle, std::uint32_t* sendId) {
     if (handle == nullptr || sendId == nullptr) return hresult::fail;
     std::lock_guard lock(g_simClientLock);
-    if (!lf_isLinkedLocked(handle)) return hresult::fail;
-    *sendId = handle->lastSentId;
+    const SimConnectConnection* conn = lf_linkedConnectionLocked(handle);
+    if (conn == nullptr) return hresult::fail;
+    *sendId = conn->lastSentId;
     return hresult::ok;
 }
 

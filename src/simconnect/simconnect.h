@@ -36,9 +36,12 @@ inline constexpr HRESULT statusBufferOverflow = static_cast<HRESULT>(0x80000005)
 
 inline bool gf_succeeded(HRESULT hr) { return hr >= 0; }
 
-// The handle of one connection; opaque to callers.
-struct SimConnectConnection;
-using SimConnectHandle = SimConnectConnection*;
+// The handle of one connection; opaque to callers. It carries a number that no
+// other connection of the process ever gets, never a connection's address: a
+// handle kept after its connection was closed is refused, even when a new
+// connection now lives at the old one's address.
+struct SimConnectHandleTag;
+using SimConnectHandle = SimConnectHandleTag*;
 
 // Called by SimConnect_CallDispatch on the dispatching thread with one received
 // message (at least 12 bytes: dwSize, dwVersion, dwID) and its size.

@@ -8,6 +8,7 @@
 #include "foundation/time.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
+#include "simlink/data_block.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_object_lists.h"
 #include "simlink/sim_state.h"
@@ -204,7 +205,9 @@ void lf_onFrameFlushQueues() {
         const std::uint32_t userObjectId = g_userObjectId.load();
         for (const PosUpdate& u : g_posSend) {
             if (u.objectId <= userObjectId) continue;
-            (void)SimConnect_SetDataOnSimObject(handle, defAiPosition, u.objectId, 0, 0, sizeof u.block, &u.block);
+            const auto bytes = gf_positionBlockBytes(u.block);
+            (void)SimConnect_SetDataOnSimObject(handle, defAiPosition, u.objectId, 0, 0,
+                                                static_cast<std::uint32_t>(bytes.size()), bytes.data());
         }
         g_posSend.clear();
         lf_sendClientEvents(handle, report);

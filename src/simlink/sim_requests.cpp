@@ -5,6 +5,7 @@
 
 #include "foundation/log.h"
 #include "simconnect/protocol.h"
+#include "simlink/data_block.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
 #include "simlink/sim_state.h"
@@ -67,7 +68,9 @@ HRESULT gf_setAiFlightPlan(std::uint32_t objectId, const std::string& path) {
 HRESULT gf_setAiControls(std::uint32_t objectId, const AiControlsBlock& controls) {
     std::lock_guard lock(g_simConnectMutex);
     if (g_hSimConnect == nullptr) return hresult::fail;
-    return SimConnect_SetDataOnSimObject(g_hSimConnect, defAiControls, objectId, 0, 0, sizeof controls, &controls);
+    const auto bytes = gf_controlsBlockBytes(controls);
+    return SimConnect_SetDataOnSimObject(g_hSimConnect, defAiControls, objectId, 0, 0,
+                                         static_cast<std::uint32_t>(bytes.size()), bytes.data());
 }
 
 }  // namespace zrb

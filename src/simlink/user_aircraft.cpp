@@ -32,6 +32,10 @@ constexpr std::size_t typeCodeMaxChars = 4;  // a shorter model is an ICAO type 
 
 // Guarded by g_simConnectMutex.
 UserAcData g_userAcData;
+// Guarded by g_simConnectMutex: position requests sent and not yet answered.
+// Only an answer to one of them tells which object is the user's: anything
+// else could make every object, the user's own, count as AI.
+std::uint32_t g_userDataRequestsOut = 0;
 
 // SimClient thread only.
 LatLon g_lastUserPos{};
@@ -113,8 +117,10 @@ void lf_workOutModel(std::string model) {
 bool lf_requestUserData(std::uint32_t requestId, std::uint32_t definition) {
     std::lock_guard lock(g_simConnectMutex);
     if (g_hSimConnect == nullptr || g_simConnectError.load()) return true;
-    return gf_succeeded(SimConnect_RequestDataOnSimObject(g_hSimConnect, requestId, definition, g_userObject,
-                                                          simconnect::periodOnce, 0, 0, 0, 0));
+    const bool sent = gf_succeeded(SimConnect_RequestDataOnSimObject(g_hSimConnect, requestId, definition, g_userObject,
+                                                                     simconnect::periodOnce, 0, 0, 0, 0));
+    if (sent && requestId == reqUserData) ++g_userDataRequestsOut;
+    return sent;
 }
 
 }  // namespace
@@ -178,9 +184,12 @@ void lf_onUserAcData(std::uint32_t objectId, std::span<const std::uint8_t> data)
         offset += sizeof(std::int64_t);
     }
     if (d.altitudeFt < 0.0) d.altitudeFt = 0.0;
+    bool asked = false;
     {
         std::lock_guard lock(g_simConnectMutex);
         g_userAcData = d;
+        asked = g_userDataRequestsOut > 0;
+        if (asked) --g_userDataRequestsOut;
     }
     if (gf_hasPosition(g_lastUserPos.lat, g_lastUserPos.lon) &&
         gf_distanceNm(g_lastUserPos, LatLon{d.lat, d.lon}) > g_teleportNm) {
@@ -189,7 +198,7 @@ void lf_onUserAcData(std::uint32_t objectId, std::span<const std::uint8_t> data)
     }
     g_lastUserPos = LatLon{d.lat, d.lon};
     g_simUtcTime = gf_zuluToUnixSeconds(d.zuluYear, d.zuluDayOfYear, d.zuluTimeS);
-    g_userObjectId = objectId;
+    if (asked && objectId != 0) g_userObjectId = objectId;
 }
 
 void lf_onUserAcTitle(std::string_view title) {
@@ -233,6 +242,7 @@ void gf_resetUserAircraft() {
     {
         std::lock_guard lock(g_simConnectMutex);
         g_userAcData = UserAcData{};
+        g_userDataRequestsOut = 0;
     }
     g_userSpan = 0.0;
     g_userSpanSet = false;

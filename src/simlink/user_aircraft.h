@@ -72,7 +72,9 @@ std::int64_t gf_simUtcTime();
 std::int64_t gf_zuluToUnixSeconds(std::int64_t zuluYear, std::int64_t dayOfYear, std::int64_t secondsOfDay);
 
 // ---------------------------------------------------------------- SimClient thread
-// Reply 109: the data of definition 403 (at least 96 bytes).
+// Reply 109: the data of definition 403 (at least 96 bytes). Any reply tells
+// the position; only the answer to a request of gf_getUserAcPosition, with an
+// object id other than 0, tells the user's object id.
 void lf_onUserAcData(std::uint32_t objectId, std::span<const std::uint8_t> data);
 // Reply 106: the title as the simulator sent it (8-bit ANSI).
 void lf_onUserAcTitle(std::string_view title);

@@ -72,4 +72,8 @@ TEST(ReplyReaders, WriteCallbackAppendsAndRefusesANullTarget) {
     EXPECT_EQ(reply, "xabc");
     EXPECT_EQ(lf_callbackwriter(bytes, 1, 3, nullptr), 0U);
     EXPECT_EQ(lf_formValue("a b&c=d+e%"), "a%20b%26c%3Dd%2Be%25");
+    // An empty view of a longer text: nothing of what lies beyond it.
+    const std::string guid = "secret-guid";
+    EXPECT_EQ(lf_formValue(std::string_view(guid.data(), 0)), "");
+    EXPECT_EQ(lf_formValue(std::string_view(guid.data(), 6)), "secret");
 }

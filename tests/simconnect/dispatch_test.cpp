@@ -179,3 +179,41 @@ TEST_F(Dispatch, PipeBufferOverflowGoesOn) {
 
 }  // namespace
 }  // namespace zrb
+
+namespace zrb {
+namespace {
+
+// A handle kept after its connection was closed addresses nothing, even when
+// a newer connection now lives where the old one did.
+TEST(Handles, AClosedConnectionsHandleStaysRefusedWhileNewOnesOpen) {
+    const auto open = [](test::FakeEnvironment& env) {
+        gf_setSimConnectEnvironment(env.make());
+        SimConnectHandle handle = nullptr;
+        EXPECT_EQ(SimConnect_Open(&handle, "TLVR_P3D", nullptr, 0, nullptr, 0xFFFFFFFF), hresult::ok);
+        return handle;
+    };
+    test::FakeEnvironment firstEnv;
+    const SimConnectHandle old = open(firstEnv);
+    ASSERT_NE(old, nullptr);
+    ASSERT_EQ(SimConnect_Close(old), hresult::ok);
+    for (int i = 0; i < 8; ++i) {
+        test::FakeEnvironment env;
+        const SimConnectHandle fresh = open(env);
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_NE(fresh, old);
+        std::uint32_t id = 0;
+        EXPECT_EQ(SimConnect_GetLastSentPacketID(old, &id), hresult::fail);
+        EXPECT_EQ(SimConnect_AIReleaseControl(old, 5, 103), hresult::fail);
+        EXPECT_EQ(SimConnect_CallDispatch(old, lf_collect, nullptr), hresult::fail);
+        EXPECT_EQ(SimConnect_Close(old), hresult::fail);
+        // The new connection is untouched by the calls on the old handle.
+        env.wire->takeWrites();
+        EXPECT_EQ(SimConnect_AIReleaseControl(fresh, 5, 103), hresult::ok);
+        EXPECT_EQ(env.wire->takeWrites().size(), 1u);
+        EXPECT_EQ(SimConnect_Close(fresh), hresult::ok);
+    }
+    gf_setSimConnectEnvironment(gf_defaultSimConnectEnvironment());
+}
+
+}  // namespace
+}  // namespace zrb

@@ -3,6 +3,7 @@
 // lets the test hand the client received bytes and completion statuses, all on
 // the test's own thread, so that framing and failures are tested exactly.
 
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <utility>
@@ -32,6 +33,7 @@ struct FakeWire {
     bool readArmed = false;
     bool closed = false;
     bool failWrites = false;
+    int failErrno = 0;  // Linux: the errno a refused write leaves (0: untouched)
     platform::IoCompletion completion = nullptr;
     void* context = nullptr;
 
@@ -84,7 +86,10 @@ public:
     }
     platform::IoStart startWrite(const std::uint8_t* data, std::uint32_t size) override {
         std::lock_guard lock(m_wire->mutex);
-        if (m_wire->failWrites || m_wire->closed) return platform::IoStart::failed;
+        if (m_wire->failWrites || m_wire->closed) {
+            if (m_wire->failErrno != 0) errno = m_wire->failErrno;
+            return platform::IoStart::failed;
+        }
         m_wire->writes.emplace_back(data, data + size);
         return platform::IoStart::completed;
     }

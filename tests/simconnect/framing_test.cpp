@@ -98,6 +98,33 @@ TEST(Framing, EverySplitPointWithZeroPadding) {
     }
 }
 
+// A packet of 256 or 512 bytes starts with a zero byte, as padding does:
+// padding of any length before one is skipped and the packet framed whole,
+// however the reads split the stream.
+TEST(Framing, PaddingOfEveryLengthBeforePacketsWhoseSizeStartsWithAZeroByte) {
+    const auto first = message(24, 4, 0x51);
+    for (const std::uint32_t size : {256u, 512u}) {
+        const auto packet = message(size, 2, 0x52);
+        const auto after = message(16, 4, 0x53);
+        for (std::size_t padding = 0; padding <= 20; ++padding) {
+            const auto stream = lf_concat({first, std::vector<std::uint8_t>(padding, 0), packet, after});
+            for (std::size_t i = 0; i <= stream.size(); ++i) {
+                const auto run = lf_feed({{stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(i)},
+                                          {stream.begin() + static_cast<std::ptrdiff_t>(i), stream.end()}});
+                ASSERT_EQ(run.failure, FrameResult::needMore) << size << " padding " << padding << " split " << i;
+                ASSERT_EQ(run.packets.size(), 3u) << size << " padding " << padding << " split " << i;
+                EXPECT_EQ(run.packets[0], first);
+                EXPECT_EQ(run.packets[1], packet);
+                EXPECT_EQ(run.packets[2], after);
+            }
+        }
+        // Without padding, and right at the start of the stream.
+        const auto run = lf_feed({lf_concat({packet, after})});
+        ASSERT_EQ(run.packets.size(), 2u);
+        EXPECT_EQ(run.packets[0], packet);
+    }
+}
+
 TEST(Framing, BadAndOversizeSizes) {
     for (const std::int32_t size : {1, 2, 3, -1, -41088}) {
         std::vector<std::uint8_t> bytes(8, 0);

@@ -3,9 +3,13 @@
 // pipe that Linux lacks, and TCP over IPv6 and IPv4 to the stand-in.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
+#include "foundation/stop_flags.h"
 #include "loopback_support.h"
+#include "support/posix_stalled_listener.h"
 
 namespace zrb {
 namespace {
@@ -74,6 +78,28 @@ TEST_F(DefaultEnvironment, CfgInDocumentsAndNothingReachable) {
     registry("", "");
     EXPECT_EQ(SimConnect_Open(&m_handle, "TLVR_P3D", nullptr, 0, nullptr, 0), hresult::fail);
     EXPECT_EQ(m_handle, nullptr);
+}
+
+// SimConnect.cfg names a host that never answers: the open ends on the
+// program's stop within a moment instead of after the system's connect
+// time-out of about two minutes, so the program never hangs on its way out.
+TEST_F(DefaultEnvironment, AnOpenToAHostThatNeverAnswersEndsOnAStop) {
+    const test::StalledListener listener;
+    std::filesystem::create_directories(m_appData / "Documents");
+    test::writeFile(m_appData / "Documents" / "SimConnect.cfg",
+                    "[SimConnect]\r\nProtocol=IPv4\r\nAddress=127.0.0.1\r\nPort=" + std::to_string(listener.port()) +
+                        "\r\n");
+    std::jthread closer([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        g_stopProgram = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SimConnect_Open(&m_handle, "TLVR_P3D", nullptr, 0, nullptr, 0), hresult::fail);
+    // The stop comes at 200 ms; the failed attempt's close adds its own 350 ms.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    EXPECT_EQ(m_handle, nullptr);
+    closer.join();
+    g_stopProgram = false;
 }
 
 }  // namespace

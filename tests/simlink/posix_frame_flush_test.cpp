@@ -2,6 +2,8 @@
 // event, in which order, and what happens to creations the simulator or the
 // link cannot take.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "standin_fixture.h"
 
@@ -83,7 +85,17 @@ TEST_F(FrameFlush, OneFrameSendsUpdatesEventsCreationsAndRemovalsInThatOrder) {
     const auto packets = clientPackets();
     EXPECT_EQ(clientOpcodes(), (std::vector<std::uint32_t>{opSetDataOnSimObject, opTransmitClientEvent,
                                                            opAICreateNonATCAircraft, opAIRemoveObject}));
-    EXPECT_EQ(packets[0].bytes.size(), 100U);  // 36 bytes of header and one 64-byte block
+    ASSERT_EQ(packets[0].bytes.size(), 100U);  // 36 bytes of header and one 64-byte block
+    // Latitude, longitude, three zero angles and the altitude, each a
+    // little-endian 64-bit float in its place.
+    const auto doubleAt = [&](std::size_t offset) {
+        std::uint64_t bits = 0;
+        for (std::size_t b = 0; b < 8; ++b) bits |= std::uint64_t{packets[0].bytes[offset + b]} << (8 * b);
+        return std::bit_cast<double>(bits);
+    };
+    EXPECT_EQ(doubleAt(36), userLat + 0.02);
+    EXPECT_EQ(doubleAt(44), userLon);
+    EXPECT_EQ(doubleAt(76), 3000.0);
     EXPECT_TRUE(gf_queuedClientEvents().empty());
     EXPECT_TRUE(gf_queuedCreates().empty());
     EXPECT_TRUE(gf_queuedRemovals().empty());

@@ -192,13 +192,17 @@ TEST_F(SimClient, BadInputFromTheSimulatorIsDroppedAndTheLinkGoesOn) {
     m_standin->sendRaw(Msg(msgOpen).text("Prepar3D v5", 64).done());
     m_standin->sendRaw(objectDataMsg(msgSimObjectDataByType, reqInRange, 100, defInRange, Bytes(20, 0)));
     m_standin->sendRaw(Msg(99).u32(0).done());
-    m_standin->sendRaw(userDataMsg(UserData{}));
+    m_standin->sendRaw(userDataMsg(UserData{}, 0));
+    m_standin->sendRaw(userDataMsg(UserData{}, 77));
     m_standin->sendRaw(exceptionMsg(excCreateObjectFailed, 12345, 1));
     drain();
     EXPECT_TRUE(m_folder.logContains("is malformed, dropped"));
     EXPECT_TRUE(m_folder.logContains("with 20 data bytes dropped"));
     EXPECT_TRUE(m_folder.logContains("! Unknown Dispatch dwID 99"));
     EXPECT_NEAR(gf_userAcRecord().lat, 50.0, 1e-12);  // an unasked reply still tells the position
+    // but not the user's object: with id 0 every object would count as AI,
+    // the user's own among them.
+    EXPECT_EQ(g_userObjectId.load(), g_firstUserObjectId);
     EXPECT_FALSE(ended());
     EXPECT_FALSE(g_stopRun);
 }

@@ -34,6 +34,25 @@ void DownloadSite::start(int port) {
             response.status = 503;
             return;
         }
+        if (const auto trickle = m_trickles.find(request.path); trickle != m_trickles.end()) {
+            const Trickle t = trickle->second;
+            response.status = 200;
+            response.set_chunked_content_provider(
+                "application/octet-stream", [this, t, sent = std::size_t{0}](std::size_t, httplib::DataSink& sink) mutable {
+                    constexpr auto step = std::chrono::milliseconds(100);
+                    const std::size_t chunk = std::max<std::size_t>(1, t.bytesPerSecond / 10);
+                    {
+                        std::unique_lock wait(m_mutex);
+                        if (m_wake.wait_for(wait, step, [this] { return m_stopping; })) return false;
+                    }
+                    const std::string bytes(std::min(chunk, t.totalBytes - sent), 'x');
+                    if (!sink.write(bytes.data(), bytes.size())) return false;
+                    sent += bytes.size();
+                    if (sent >= t.totalBytes) sink.done();
+                    return true;
+                });
+            return;
+        }
         const auto it = m_replies.find(request.path);
         if (it == m_replies.end()) {
             response.status = 404;
@@ -64,6 +83,11 @@ std::string DownloadSite::baseUrl() const {
 void DownloadSite::serve(const std::string& path, std::string body, int status) {
     std::lock_guard lock(m_mutex);
     m_replies[path] = Reply{status, std::move(body)};
+}
+
+void DownloadSite::trickle(const std::string& path, std::size_t bytesPerSecond, std::size_t totalBytes) {
+    std::lock_guard lock(m_mutex);
+    m_trickles[path] = Trickle{bytesPerSecond, totalBytes};
 }
 
 void DownloadSite::remove(const std::string& path) {

@@ -48,6 +48,9 @@ public:
     void remove(const std::string& path);
     // The path answers nothing until the site is stopped.
     void stall(const std::string& path);
+    // The path answers 200 and then a few bytes at a time, bytesPerSecond in
+    // all, until it has sent totalBytes or the site is stopped.
+    void trickle(const std::string& path, std::size_t bytesPerSecond, std::size_t totalBytes);
 
     std::vector<Request> requests() const;
     // How many requests asked for the path.
@@ -67,10 +70,15 @@ private:
     std::thread m_thread;
     int m_port = 0;
     bool m_https = false;
-    mutable std::mutex m_mutex;          // owns m_replies, m_stalled, m_requests, m_stopping
+    mutable std::mutex m_mutex;          // owns m_replies, m_stalled, m_trickles, m_requests, m_stopping
     std::condition_variable m_wake;      // wakes stalled replies when the site stops
     std::map<std::string, Reply> m_replies;
     std::vector<std::string> m_stalled;
+    struct Trickle {
+        std::size_t bytesPerSecond = 0;
+        std::size_t totalBytes = 0;
+    };
+    std::map<std::string, Trickle> m_trickles;
     std::vector<Request> m_requests;
     bool m_stopping = false;
 };

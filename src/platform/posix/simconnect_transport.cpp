@@ -2,7 +2,9 @@
 // writer thread per stream standing in for Windows' overlapped I/O. There is no
 // named pipe on Linux: opening one fails as on a Windows machine without a
 // simulator, so the client goes on to its TCP fallbacks.
+#include <fcntl.h>
 #include <netdb.h>
+#include <poll.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -216,47 +218,92 @@ std::string lf_narrow(const std::u16string& text) {
     return out;
 }
 
+using AddressList = std::shared_ptr<addrinfo>;
+
+// The addresses of host and service; null on failure (errno set). A numeric
+// address (or none, the local machine) needs no lookup; a host name is looked
+// up on a thread of its own, waited for up to the limits.
+AddressList lf_lookUp(const std::string& host, const std::string& service, addrinfo hints, const WaitLimits& limits) {
+    const auto lookUp = [host, service](addrinfo hints) -> AddressList {
+        addrinfo* list = nullptr;
+        if (::getaddrinfo(host.empty() ? nullptr : host.c_str(), service.c_str(), &hints, &list) != 0 ||
+            list == nullptr)
+            return nullptr;
+        return AddressList(list, ::freeaddrinfo);
+    };
+    addrinfo numeric = hints;
+    numeric.ai_flags |= AI_NUMERICHOST;
+    AddressList list = host.empty() ? lookUp(hints) : lookUp(numeric);
+    if (!list && !host.empty()) {
+        try {
+            list = callBounded<AddressList>([lookUp, hints] { return lookUp(hints); }, limits).value_or(nullptr);
+        } catch (const std::exception&) {
+            list = nullptr;  // no thread for the lookup
+        }
+    }
+    if (!list) errno = waitOver(limits) ? ETIMEDOUT : EHOSTUNREACH;
+    return list;
+}
+
+// A connect to the first address, waited for in slices up to the limits. The
+// descriptor (blocking again) or -1 with errno set. A connect interrupted by
+// a signal goes on by itself, so it is waited for like one in progress.
+int lf_connectBounded(const addrinfo& address, const WaitLimits& limits) {
+    const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address.ai_protocol);
+    if (fd < 0) return -1;
+    int error = 0;
+    if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
+        error = errno;
+        if (error == EINPROGRESS || error == EINTR) {
+            error = ETIMEDOUT;
+            while (!waitOver(limits)) {
+                pollfd wait{fd, POLLOUT, 0};
+                const int ready = ::poll(&wait, 1, static_cast<int>(g_waitSlice.count()));
+                if (ready < 0 && errno != EINTR) {
+                    error = errno;
+                    break;
+                }
+                if (ready <= 0) continue;
+                socklen_t length = sizeof error;
+                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+                break;
+            }
+        }
+    }
+    if (error == 0) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 bool startSockets() { return true; }
 void stopSockets() {}
 
-std::unique_ptr<ByteStream> openPipeStream(const std::u16string&, const std::u16string&, IoCompletion, void*) {
+std::unique_ptr<ByteStream> openPipeStream(const std::u16string&, const std::u16string&, IoCompletion, void*,
+                                           const WaitLimits&) {
     errno = ENOENT;  // ERROR_FILE_NOT_FOUND's counterpart: no simulator pipe here
     return nullptr;
 }
 
 std::unique_ptr<ByteStream> openTcpStream(std::uint32_t family, const std::u16string& address,
                                           const std::u16string& port, bool disableNagle, IoCompletion completion,
-                                          void* context) {
+                                          void* context, const WaitLimits& limits) {
     addrinfo hints{};
     hints.ai_family = family == kFamilyIPv6 ? AF_INET6 : family == kFamilyIPv4 ? AF_INET : AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    const std::string host = lf_narrow(address);
-    const std::string service = lf_narrow(port);
-    addrinfo* result = nullptr;
-    if (::getaddrinfo(host.empty() ? nullptr : host.c_str(), service.c_str(), &hints, &result) != 0 ||
-        result == nullptr) {
-        errno = EHOSTUNREACH;
-        return nullptr;
-    }
-    const int fd = ::socket(result->ai_family, result->ai_socktype | SOCK_CLOEXEC, result->ai_protocol);
-    if (fd < 0) {
-        ::freeaddrinfo(result);
-        return nullptr;
-    }
-    int rc = 0;
-    do {
-        rc = ::connect(fd, result->ai_addr, result->ai_addrlen);
-    } while (rc != 0 && errno == EINTR);
-    const int error = errno;
-    ::freeaddrinfo(result);
-    if (rc != 0) {
-        ::close(fd);
-        errno = error;
-        return nullptr;
-    }
+    const AddressList addresses = lf_lookUp(lf_narrow(address), lf_narrow(port), hints, limits);
+    if (!addresses) return nullptr;
+    const int fd = lf_connectBounded(*addresses, limits);
+    if (fd < 0) return nullptr;
     if (disableNagle) {
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);

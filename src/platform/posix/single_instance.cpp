@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/platform.h"
+#include "platform/posix/errno_map.h"
 
 namespace zrb::platform {
 
@@ -53,7 +54,7 @@ std::uint32_t acquireSingleInstance(std::string_view name) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        return error == EWOULDBLOCK ? errorAlreadyExists : static_cast<std::uint32_t>(error);
+        return error == EWOULDBLOCK ? errorAlreadyExists : win32ErrorOfErrno(error);
     }
     g_heldLocks.emplace(std::string(name), fd);
     return errorSuccess;

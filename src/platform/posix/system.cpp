@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/platform.h"
+#include "platform/posix/errno_map.h"
 
 namespace zrb::platform {
 
@@ -24,7 +25,35 @@ std::optional<std::filesystem::path> lf_absoluteFromEnvironment(const char* name
 
 }  // namespace
 
-std::uint32_t lastSystemError() { return static_cast<std::uint32_t>(errno); }
+std::uint32_t win32ErrorOfErrno(int error) {
+    switch (error) {
+        case 0: return errorSuccess;
+        case ENOENT:
+        case ENOTDIR: return errorFileNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS: return errorAccessDenied;
+        case EBADF: return errorInvalidHandle;
+        case ENOMEM: return errorNotEnoughMemory;
+        case EINVAL: return errorInvalidParameter;
+        case EPIPE: return errorBrokenPipe;
+        case ENOSPC: return errorDiskFull;
+        case EEXIST: return errorAlreadyExists;
+        case EAGAIN: return wsaErrorWouldBlock;
+        case EADDRNOTAVAIL: return wsaErrorAddressNotAvailable;
+        case ENETUNREACH: return wsaErrorNetworkUnreachable;
+        case ECONNABORTED: return wsaErrorConnectionAborted;
+        case ECONNRESET: return wsaErrorConnectionReset;
+        case ENOTCONN: return wsaErrorNotConnected;
+        case ESHUTDOWN: return wsaErrorShutdown;
+        case ETIMEDOUT: return wsaErrorTimedOut;
+        case ECONNREFUSED: return wsaErrorConnectionRefused;
+        case EHOSTUNREACH: return wsaErrorHostUnreachable;
+        default: return errorGenFailure;
+    }
+}
+
+std::uint32_t lastSystemError() { return win32ErrorOfErrno(errno); }
 
 std::optional<std::filesystem::path> appDataFolder() {
     if (auto config = lf_absoluteFromEnvironment("XDG_CONFIG_HOME")) return config;

@@ -5,8 +5,11 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <string>
 
 #include "platform/simconnect_transport.h"
@@ -15,7 +18,6 @@ namespace zrb::platform {
 
 namespace {
 
-constexpr DWORD kPipeBusyWaitMs = 5000;
 constexpr std::size_t kMaxPipeNameChars = 259;
 constexpr const wchar_t* kDefaultPipeName = L"Lockheed Martin Prepar3D v5\\SimConnect";
 
@@ -150,6 +152,78 @@ VOID CALLBACK lf_ioCompleted(DWORD status, DWORD bytes, LPOVERLAPPED overlapped)
     op->owner->completed(*op, lf_ntStatus(status), bytes);
 }
 
+using AddressList = std::shared_ptr<ADDRINFOW>;
+
+// The addresses of host and service; null on failure (last error set). A
+// numeric address (or none, the local machine) needs no lookup; a host name is
+// looked up on a thread of its own, waited for up to the limits.
+AddressList lf_lookUp(const std::u16string& host, const std::u16string& service, ADDRINFOW hints,
+                      const WaitLimits& limits) {
+    const auto lookUp = [host, service](ADDRINFOW hints) -> AddressList {
+        ADDRINFOW* list = nullptr;
+        if (GetAddrInfoW(host.empty() ? nullptr : lf_wide(host), lf_wide(service), &hints, &list) != 0 ||
+            list == nullptr)
+            return nullptr;
+        return AddressList(list, FreeAddrInfoW);
+    };
+    ADDRINFOW numeric = hints;
+    numeric.ai_flags |= AI_NUMERICHOST;
+    AddressList list = host.empty() ? lookUp(hints) : lookUp(numeric);
+    if (!list && !host.empty()) {
+        try {
+            list = callBounded<AddressList>([lookUp, hints] { return lookUp(hints); }, limits).value_or(nullptr);
+        } catch (const std::exception&) {
+            list = nullptr;  // no thread for the lookup
+        }
+    }
+    if (!list) SetLastError(waitOver(limits) ? WSAETIMEDOUT : WSAHOST_NOT_FOUND);
+    return list;
+}
+
+// A connect to the first address, waited for in slices up to the limits. The
+// socket (blocking again) or INVALID_SOCKET with the last error set.
+SOCKET lf_connectBounded(const ADDRINFOW& address, const WaitLimits& limits) {
+    const SOCKET s = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
+    if (s == INVALID_SOCKET) return INVALID_SOCKET;
+    u_long nonBlocking = 1;
+    int error = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? 0 : WSAGetLastError();
+    if (error == 0 && connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
+        error = WSAGetLastError();
+        if (error == WSAEWOULDBLOCK) {
+            error = WSAETIMEDOUT;
+            while (!waitOver(limits)) {
+                fd_set writable;
+                fd_set failed;
+                FD_ZERO(&writable);
+                FD_ZERO(&failed);
+                FD_SET(s, &writable);
+                FD_SET(s, &failed);
+                timeval slice{0, static_cast<long>(std::chrono::microseconds(g_waitSlice).count())};
+                const int ready = select(0, nullptr, &writable, &failed, &slice);
+                if (ready == SOCKET_ERROR) {
+                    error = WSAGetLastError();
+                    break;
+                }
+                if (ready == 0) continue;
+                int soError = 0;
+                int length = sizeof soError;
+                error = getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &length) == 0
+                            ? soError
+                            : WSAGetLastError();
+                break;
+            }
+        }
+    }
+    u_long blocking = 0;
+    if (error == 0 && ioctlsocket(s, FIONBIO, &blocking) != 0) error = WSAGetLastError();
+    if (error != 0) {
+        closesocket(s);
+        SetLastError(static_cast<DWORD>(error));
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
 }  // namespace
 
 bool startSockets() {
@@ -160,7 +234,7 @@ bool startSockets() {
 void stopSockets() { WSACleanup(); }
 
 std::unique_ptr<ByteStream> openPipeStream(const std::u16string& server, const std::u16string& pipeName,
-                                           IoCompletion completion, void* context) {
+                                           IoCompletion completion, void* context, const WaitLimits& limits) {
     std::wstring name = L"\\\\" + std::wstring(lf_wide(server)) + L"\\pipe\\" +
                         (pipeName.empty() ? std::wstring(kDefaultPipeName) : std::wstring(lf_wide(pipeName)));
     if (name.size() > kMaxPipeNameChars) name.resize(kMaxPipeNameChars);
@@ -169,7 +243,16 @@ std::unique_ptr<ByteStream> openPipeStream(const std::u16string& server, const s
         pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
         if (pipe != INVALID_HANDLE_VALUE) break;
-        if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(name.c_str(), kPipeBusyWaitMs)) return nullptr;
+        if (GetLastError() != ERROR_PIPE_BUSY) return nullptr;
+        // Busy: another client is being served. Wait in slices, so that a
+        // stop ends the wait, and never beyond the deadline.
+        if (waitOver(limits)) {
+            SetLastError(WSAETIMEDOUT);
+            return nullptr;
+        }
+        if (!WaitNamedPipeW(name.c_str(), static_cast<DWORD>(g_waitSlice.count())) &&
+            GetLastError() != ERROR_SEM_TIMEOUT)
+            return nullptr;
     }
     if (!BindIoCompletionCallback(pipe, lf_ioCompleted, 0)) {
         const DWORD error = GetLastError();
@@ -182,33 +265,26 @@ std::unique_ptr<ByteStream> openPipeStream(const std::u16string& server, const s
 
 std::unique_ptr<ByteStream> openTcpStream(std::uint32_t family, const std::u16string& address,
                                           const std::u16string& port, bool disableNagle, IoCompletion completion,
-                                          void* context) {
+                                          void* context, const WaitLimits& limits) {
     ADDRINFOW hints{};
     hints.ai_family = static_cast<int>(family);  // 2 = AF_INET, 23 = AF_INET6
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    ADDRINFOW* result = nullptr;
-    if (GetAddrInfoW(address.empty() ? nullptr : lf_wide(address), lf_wide(port), &hints, &result) != 0 ||
-        result == nullptr)
+    const AddressList addresses = lf_lookUp(address, port, hints, limits);
+    if (!addresses) return nullptr;
+    const SOCKET s = lf_connectBounded(*addresses, limits);
+    if (s == INVALID_SOCKET) return nullptr;
+    if (!BindIoCompletionCallback(reinterpret_cast<HANDLE>(s), lf_ioCompleted, 0)) {
+        const DWORD error = GetLastError();
+        closesocket(s);
+        SetLastError(error);
         return nullptr;
-    std::unique_ptr<ByteStream> stream;
-    const SOCKET s = socket(result->ai_family, result->ai_socktype, result->ai_protocol);
-    if (s != INVALID_SOCKET) {
-        if (connect(s, result->ai_addr, static_cast<int>(result->ai_addrlen)) == 0 &&
-            BindIoCompletionCallback(reinterpret_cast<HANDLE>(s), lf_ioCompleted, 0)) {
-            if (disableNagle) {
-                const BOOL on = TRUE;
-                setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-            }
-            stream = std::make_unique<Win32Stream>(INVALID_HANDLE_VALUE, s, false, completion, context);
-        } else {
-            const int error = WSAGetLastError();
-            closesocket(s);
-            SetLastError(static_cast<DWORD>(error));
-        }
     }
-    FreeAddrInfoW(result);
-    return stream;
+    if (disableNagle) {
+        const BOOL on = TRUE;
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    }
+    return std::make_unique<Win32Stream>(INVALID_HANDLE_VALUE, s, false, completion, context);
 }
 
 void notifyWindow(void* window, std::uint32_t message) {

@@ -10,6 +10,7 @@
 #include "config/paths.h"
 #include "feed/traffic_reader.h"
 #include "feed/weather_reader.h"
+#include "foundation/bounded_json.h"
 #include "fuzz_target.h"
 #include "traffic/feed_intake.h"
 
@@ -51,7 +52,9 @@ void lf_convert(const nlohmann::json& data) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     lf_prepare();
-    const nlohmann::json reply = nlohmann::json::parse(data, data + size, nullptr, false);
+    // As the reader parses a reply: nesting beyond the bound is refused.
+    const nlohmann::json reply =
+        zrb::gf_parseJsonOrDiscard(std::string_view(reinterpret_cast<const char*>(data), size));
     if (reply.is_discarded()) return 0;
     lf_convert(reply);
     if (reply.is_object()) {
@@ -85,5 +88,10 @@ std::vector<std::string> fuzzSeeds() {
         R"({"status":200,"data":{"QNH":"1009"}})",
         R"({"status":200,"data":{"QNH":2992.5}})",
         R"({"status":200,"data":[["484506",null,"x",{},[],true,-1e308]]})",
+        // Nesting at the bound, one level past it and far past it.
+        R"({"status":200,"data":{"a":)" + std::string(30, '[') + std::string(30, ']') + "}}",
+        R"({"status":200,"data":{"a":)" + std::string(31, '[') + std::string(31, ']') + "}}",
+        R"({"status":200,"data":{"484506":)" + std::string(20000, '[') + std::string(20000, ']') + "}}",
+        std::string(100000, '{'),
     };
 }

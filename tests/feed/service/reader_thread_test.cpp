@@ -167,6 +167,28 @@ TEST_F(Readers, AReaderInAStalledPollIsNeitherResetNorDoubledAndItsStopEndsIt) {
     EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
 }
 
+// Replies nested far deeper than the service ever nests (a copy or a dump of
+// one would overflow the reader's stack) are refused as they are parsed; the
+// readers log them and poll on.
+TEST_F(Readers, DeeplyNestedRepliesAreRefusedAndTheReadersPollOn) {
+    const std::string nested = std::string(200000, '[') + std::string(200000, ']');
+    startTraffic();
+    Injection deep;
+    deep.body = R"({"status":200,"data":{"484506":)" + nested + "}}";
+    service->inject(StandInEndpoint::live, deep);
+    Injection deepWeather;
+    deepWeather.body = R"({"status":200,"data":{"QNH":)" + nested + "}}";
+    service->inject(StandInEndpoint::weather, deepWeather);
+    gf_startWeatherReader();
+    const std::size_t before = service->forms("/v4/traffic").size();
+    ASSERT_TRUE(eventually([&] { return service->forms("/v4/traffic").size() >= before + 2; }));
+    ASSERT_TRUE(eventually([&] { return service->forms("/v4/weather").size() >= 2; }));
+    EXPECT_TRUE(logContains("receive: JSON nested deeper than 32 levels"));
+    EXPECT_TRUE(logContains("Invalid JSON: "));
+    EXPECT_TRUE(g_trafficReader.receiving.load());
+    EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
+}
+
 TEST_F(Readers, ParkedTrafficAroundTheParkAirport) {
     useParkAirport(-11.0);
     startTraffic();

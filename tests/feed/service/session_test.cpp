@@ -188,6 +188,24 @@ TEST_F(Session, OversizedReplyFailsTheTransfer) {
     EXPECT_TRUE(logContains("Authentication failed"));
 }
 
+// What the service nests is never written out whole: a refusal names a
+// structured status by its kind, and a login reply nested deeper than any the
+// service sends is refused while it is parsed.
+TEST_F(Session, StructuredOrDeeplyNestedLoginRepliesAreRefusedSafely) {
+    gf_setFeedSleepHookForTest(&lf_recordSleep);
+    service->inject(StandInEndpoint::auth, lf_reply({{"status", {{1, 2}, {3}}}, {"GUID", "g"}}));
+    std::int32_t status = 0;
+    EXPECT_FALSE(g_weatherReader.authenticate(status));
+    EXPECT_TRUE(logContains("Authentication refused, status: array"));
+    Injection deep;
+    deep.body = R"({"status":)" + std::string(200000, '[') + std::string(200000, ']') + "}";
+    service->inject(StandInEndpoint::auth, deep);
+    EXPECT_FALSE(g_weatherReader.authenticate(status));
+    EXPECT_TRUE(logContains("authenticate: JSON nested deeper than 32 levels"));
+    EXPECT_FALSE(g_weatherReader.hasSession());
+    lf_takeSleeps();
+}
+
 TEST_F(Session, ClosingTheProgramEndsAStalledLogin) {
     Injection stall;
     stall.delayMs = -1;

@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <curl/curl.h>
 
 #include "download_site/download_site.h"
+#include "foundation/stop_flags.h"
 #include "liveries/download.h"
 #include "support/temp_folder.h"
 
@@ -67,6 +69,52 @@ TEST_F(Download, AStalledSiteEndsInATimeOut) {
     const Curl curl(curl_easy_init());
     EXPECT_FALSE(gf_curlDownload(curl.get(), site.baseUrl() + "versions.json", folder / "versions.json", false));
     EXPECT_FALSE(fs::exists(folder / "versions.json"));
+}
+
+// A site that trickles a few bytes a second, one that is quick enough but
+// never ends, a file larger than any data file and a stop: each ends the
+// download, and none leaves a file behind.
+TEST_F(Download, TricklingEndlessOversizedAndStoppedDownloadsEnd) {
+    using namespace std::chrono_literals;
+    tools::DownloadSite site;
+    const Curl curl(curl_easy_init());
+    const auto timed = [&](const std::string& path) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool done = gf_curlDownload(curl.get(), site.baseUrl() + path, folder / "data.bin", true);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << path;
+        EXPECT_FALSE(fs::exists(folder / "data.bin")) << path;
+        return done;
+    };
+    DownloadLimits limits;
+    limits.lowSpeedTime = 1s;
+    gf_setDownloadLimitsForTest(limits);
+    site.trickle("/slow", 200, 1'000'000);  // 200 bytes a second: far below the low-speed limit
+    EXPECT_FALSE(timed("slow"));
+
+    limits.totalTimeout = 2s;
+    gf_setDownloadLimitsForTest(limits);
+    site.trickle("/endless", 20'000, 100'000'000);  // above the low-speed limit, for hours
+    EXPECT_FALSE(timed("endless"));
+
+    limits = DownloadLimits{};
+    limits.maxBytes = 1000;
+    gf_setDownloadLimitsForTest(limits);
+    site.serve("/big", std::string(1001, 'b'));
+    EXPECT_FALSE(timed("big"));
+    site.trickle("/bigUnannounced", 20'000, 5000);  // no size given in advance
+    EXPECT_FALSE(timed("bigUnannounced"));
+    site.serve("/fits", std::string(1000, 'b'));
+    EXPECT_TRUE(gf_curlDownload(curl.get(), site.baseUrl() + "fits", folder / "fits.bin", true));
+
+    gf_setDownloadLimitsForTest(DownloadLimits{});
+    std::jthread closer([] {
+        std::this_thread::sleep_for(300ms);
+        g_stopProgram = true;
+    });
+    site.trickle("/stopped", 20'000, 100'000'000);
+    EXPECT_FALSE(timed("stopped"));
+    closer.join();
+    g_stopProgram = false;
 }
 
 TEST_F(Download, NamedFilesComeFromTheSiteRoot) {
