@@ -33,6 +33,8 @@ function(tlv_add_tests prefix)
         target_link_libraries(${exe} PRIVATE ${ARG_LIBS} tlv_testsupport GTest::gmock GTest::gtest GTest::gtest_main)
         if(WIN32)
             target_link_libraries(${exe} PRIVATE tlv_win_resources)  # the exe's string and icon resources
+            # Without debug information: a hundred test programs would take gigabytes.
+            target_link_options(${exe} PRIVATE -s)
         endif()
         # Test files about threads also run under ThreadSanitizer (scripts/test --tsan).
         # The folder's label comes from the directory; gtest_discover_tests cannot

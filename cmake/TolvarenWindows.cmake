@@ -13,13 +13,35 @@ endif()
 
 # tlv_windows_program(target), in src/shell, on the program's executable. On
 # Linux it does nothing. On Windows it links the resources into the exe and
-# makes it a GUI program entered at wWinMain (-mwindows -municode).
+# makes it a GUI program entered at wWinMain (-mwindows -municode). Its debug
+# information goes into <exe>.debug beside it, which the exe names (a debugger
+# finds it there); the exe users run carries none.
 function(tlv_windows_program target)
     if(NOT WIN32)
         return()
     endif()
     target_link_libraries(${target} PRIVATE tlv_win_resources)
     target_link_options(${target} PRIVATE -mwindows -municode)
+    if(CMAKE_OBJCOPY)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+            COMMAND ${CMAKE_OBJCOPY} --strip-debug --strip-unneeded
+                    --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug $<TARGET_FILE:${target}>
+            WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+            COMMENT "Debug information of ${target} into ${target}.exe.debug"
+            VERBATIM)
+    endif()
+endfunction()
+
+# tlv_add_stripped_exe_test(target), in tests/shell, cross build only: the
+# exe holds no debug sections and its debug information lies beside it.
+function(tlv_add_stripped_exe_test target)
+    if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
+        return()
+    endif()
+    add_test(NAME shell_exe_is_stripped
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-stripped-exe ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}>)
+    set_tests_properties(shell_exe_is_stripped PROPERTIES LABELS "shell" TIMEOUT 60)
 endfunction()
 
 # tlv_add_window_smoke_test(target states_target), in tests/shell (ctest sees

@@ -40,6 +40,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(ENV{PKG_CONFIG_LIBDIR} "${TOLVAREN_WIN_DEPS}/prefix/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 
+# The exe users run is a Release build; its debug information is made (-g) only
+# to be split off into tolvaren.exe.debug beside it (TolvarenWindows.cmake).
+set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O3 -DNDEBUG -g")
+set(CMAKE_C_FLAGS_RELEASE_INIT "-O3 -DNDEBUG -g")
+
 # No libstdc++-6.dll, libgcc_s_seh-1.dll or libwinpthread-1.dll beside the exe.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
