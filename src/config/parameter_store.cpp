@@ -63,25 +63,48 @@ bool lf_setValueAttribute(pugi::xml_node node, const std::string& text) {
 
 std::int32_t lf_clamp(std::int32_t value, const IntParameter& p) { return std::clamp(value, p.min, p.max); }
 
+// What loading parameters.xml found.
+enum class Loaded {
+    file,        // the document holds the file
+    none,        // no file, or an empty one: a new file may be written
+    keptAside,   // a malformed file, copied beside it: it may be replaced
+    unreadable,  // a file that could not be read, or not be kept aside: never written over
+};
+
 // Loads parameters.xml; the caller holds the settings-file lock. A file that
-// exists but cannot be read as XML is about to be replaced, so a copy of it is
-// kept beside it for the user to recover from.
-bool lf_loadLocked(pugi::xml_document& doc, const fs::path& path) {
+// exists but cannot be read as XML would be replaced, so a copy of it is kept
+// beside it first for the user to recover from; when it cannot be read at all
+// (permissions, a failing disk) or the copy fails, it is left alone.
+Loaded lf_loadLocked(pugi::xml_document& doc, const fs::path& path) {
     const pugi::xml_parse_result result = gf_loadXml(doc, path);
-    if (result) return true;
-    std::error_code ec;
-    if (result.status == pugi::status_file_not_found && !fs::exists(path, ec)) return false;
+    if (result) return Loaded::file;
     doc.reset();
-    if (fs::file_size(path, ec) == 0 && !ec) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) return Loaded::none;
+    if (!ec && fs::is_regular_file(status) && fs::file_size(path, ec) == 0 && !ec) {
         gf_logMarked("'{}' is empty", gf_pathText(path));
-        return false;
+        return Loaded::none;
+    }
+    const bool readFailed = ec || result.status == pugi::status_file_not_found ||
+                            result.status == pugi::status_io_error || result.status == pugi::status_out_of_memory;
+    if (readFailed) {
+        gf_logMarked("'{}' cannot be read ({}); it is left as it is and no setting is saved into it",
+                     gf_pathText(path), result.description());
+        return Loaded::unreadable;
     }
     fs::path kept = path;
     kept += brokenFileSuffix;
     platform::copyFileReplacing(path, kept, ec);
-    gf_logMarked("'{}' cannot be read ({}, at byte {}){}", gf_pathText(path), result.description(), result.offset,
-                 ec ? std::string() : fmt::format(", kept as '{}'", gf_pathText(kept)));
-    return false;
+    if (ec) {
+        gf_logMarked("'{}' cannot be read ({}, at byte {}) nor kept as '{}' ({}); it is left as it is and no setting "
+                     "is saved into it",
+                     gf_pathText(path), result.description(), result.offset, gf_pathText(kept), ec.message());
+        return Loaded::unreadable;
+    }
+    gf_logMarked("'{}' cannot be read ({}, at byte {}), kept as '{}'", gf_pathText(path), result.description(),
+                 result.offset, gf_pathText(kept));
+    return Loaded::keptAside;
 }
 
 // The data folder is normally made by the program's start; a first save
@@ -221,7 +244,10 @@ bool lf_saveSingleValue(const Parameter& p, const std::string& valueText, const 
     const fs::path path = gf_parametersPath();
     std::lock_guard lock(g_parametersFileMutex);
     pugi::xml_document doc;
-    if (!lf_loadLocked(doc, path)) doc.reset();
+    if (lf_loadLocked(doc, path) == Loaded::unreadable) {
+        lf_logSaveFailed(path);
+        return false;
+    }
     pugi::xml_node root = doc.child(rootElementName);
     if (!root) root = doc.append_child(rootElementName);
     const pugi::xml_node node = lf_findEntry(doc, p.name);
@@ -249,22 +275,28 @@ bool gf_readIntParameter(IntParameter& parameter, const pugi::xml_node& doc, boo
     return static_cast<bool>(node);
 }
 
-void gf_readParameters(std::span<BoolCheckParameter* const> checkBoxes, std::span<IntParameter* const> fileInts,
+bool gf_readParameters(std::span<BoolCheckParameter* const> checkBoxes, std::span<IntParameter* const> fileInts,
                        std::span<IntParameter* const> shownInts, std::span<StringParameter* const> fileStrings,
                        std::span<StringEditParameter* const> shownStrings) {
     gf_logLine(gf_banner(bannerWidth, 0, true, false, "parameters"));
     const fs::path path = gf_parametersPath();
+    bool usable = true;
     {
         std::lock_guard lock(g_parametersFileMutex);
         pugi::xml_document doc;
-        if (lf_loadLocked(doc, path)) {
+        const Loaded loaded = lf_loadLocked(doc, path);
+        usable = loaded != Loaded::unreadable;
+        if (loaded == Loaded::file) {
             gf_logLine("from '{}'", gf_pathText(path));
             lf_readAndComplete(doc, checkBoxes, fileInts, shownInts, fileStrings, shownStrings);
         } else {
-            gf_logLine("{} not found, default values taken:", gf_pathText(path));
+            if (usable)
+                gf_logLine("{} not found, default values taken:", gf_pathText(path));
+            else
+                gf_logLine("{} cannot be read, default values taken:", gf_pathText(path));
             lf_createWithDefaults(doc, checkBoxes, fileInts, shownInts, fileStrings, shownStrings);
         }
-        lf_saveLocked(doc, path);
+        if (usable) lf_saveLocked(doc, path);
     }
     gf_logLine(gf_banner(bannerWidth, closingBannerExtra, false, true));
 
@@ -273,12 +305,13 @@ void gf_readParameters(std::span<BoolCheckParameter* const> checkBoxes, std::spa
     for (BoolCheckParameter* p : checkBoxes) gf_setCheckBox(*p);
     for (IntParameter* p : shownInts) gf_showIntParameter(*p);
     for (StringEditParameter* p : shownStrings) gf_showTextParameter(*p);
+    return usable;
 }
 
 bool gf_loadParametersDocument(pugi::xml_document& doc) {
     const fs::path path = gf_parametersPath();
     std::lock_guard lock(g_parametersFileMutex);
-    return lf_loadLocked(doc, path);
+    return lf_loadLocked(doc, path) == Loaded::file;
 }
 
 bool gf_saveBoolParameter(BoolParameter& parameter) {
@@ -304,7 +337,7 @@ bool gf_removeParameter(Parameter& parameter) {
     const fs::path path = gf_parametersPath();
     std::lock_guard lock(g_parametersFileMutex);
     pugi::xml_document doc;
-    if (!lf_loadLocked(doc, path)) return false;
+    if (lf_loadLocked(doc, path) != Loaded::file) return false;
     pugi::xml_node root = doc.child(rootElementName);
     const pugi::xml_node node = lf_findEntry(doc, parameter.name);
     if (!root || !node || node.parent() != root) return false;

@@ -30,8 +30,10 @@ namespace zrb {
 // Loads, completes, clamps, logs, saves and shows the five lists (see
 // gf_parameterReadLists). Never throws for a missing or broken file: defaults
 // are taken and a new file is written; a broken file is kept beside it as
-// "parameters.xml.bad".
-void gf_readParameters(std::span<BoolCheckParameter* const> checkBoxes, std::span<IntParameter* const> fileInts,
+// "parameters.xml.bad". A file that exists but cannot be read, or cannot be
+// kept aside, is never written over, by this or by any saver: the defaults
+// are taken in memory only, and the result is false (the caller tells the user).
+bool gf_readParameters(std::span<BoolCheckParameter* const> checkBoxes, std::span<IntParameter* const> fileInts,
                        std::span<IntParameter* const> shownInts, std::span<StringParameter* const> fileStrings,
                        std::span<StringEditParameter* const> shownStrings);
 
@@ -49,8 +51,8 @@ bool gf_readIntParameter(IntParameter& parameter, const pugi::xml_node& doc, boo
 // Single-value savers: write the setting's current value into parameters.xml,
 // appending the entry when missing. The bool and string savers log the value
 // line; the integer saver logs nothing but a failure. A failed save logs
-// "Saving '{}' failed"; the value in memory stays as set. Return true when the
-// file was written.
+// "Saving '{}' failed"; the value in memory stays as set (so does a file that
+// cannot be read or kept aside). Return true when the file was written.
 bool gf_saveBoolParameter(BoolParameter& parameter);
 bool gf_saveStringParameter(StringParameter& parameter);
 bool gf_saveIntParameter(IntParameter& parameter);

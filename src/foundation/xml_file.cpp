@@ -1,9 +1,12 @@
 #include "foundation/xml_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <system_error>
+#include <thread>
 
+#include "foundation/file_replace_hook.h"
 #include "foundation/log.h"
 #include "platform/platform.h"
 #include "foundation/text_file.h"  // gf_pathText
@@ -17,6 +20,23 @@ namespace {
 // Numbers the temporary files, so that saves of different files (or a retry)
 // never share one.
 std::atomic<unsigned> g_tempFileCounter{0};
+
+// Another program may hold the target open for a moment (a virus scanner, a
+// backup, an editor) and the replace is refused meanwhile: it is tried again
+// for half a second. Copying over the target instead would leave half a file
+// when it fails too.
+constexpr int replaceAttempts = 10;
+constexpr auto replaceRetryDelay = std::chrono::milliseconds(50);
+
+std::atomic<FileReplaceHook> g_replaceHook{nullptr};
+
+void lf_replace(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    if (const FileReplaceHook hook = g_replaceHook.load(); hook != nullptr) {
+        hook(from, to, ec);
+        return;
+    }
+    platform::replaceFile(from, to, ec);
+}
 
 fs::path lf_tempPathFor(const fs::path& target) {
     fs::path temp = target;
@@ -55,19 +75,18 @@ bool gf_writeXml(const pugi::xml_document& doc, const fs::path& path) {
         fs::remove(temp, ec);
         return false;
     }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        // Replacing can be refused while another program holds the target open
-        // (a virus scanner, an editor); the complete new content is still worth
-        // copying over it rather than losing the change.
-        ec.clear();
-        platform::copyFileReplacing(temp, path, ec);
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        if (ec) return false;
+    for (int attempt = 0; attempt < replaceAttempts; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(replaceRetryDelay);
+        lf_replace(temp, path, ec);
+        if (!ec) return true;
     }
-    return true;
+    // The old file stays whole; the caller reports the failure.
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    return false;
 }
+
+void gf_setFileReplaceHookForTest(FileReplaceHook hook) { g_replaceHook.store(hook); }
 
 bool gf_saveXml(const pugi::xml_document& doc, const fs::path& path) {
     if (gf_writeXml(doc, path)) {

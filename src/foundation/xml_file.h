@@ -22,10 +22,11 @@ pugi::xml_parse_result gf_loadXml(pugi::xml_document& doc, const std::filesystem
 
 // Writes the document with pugixml's default output (XML declaration, one
 // element per line, tab indentation, UTF-8) into a temporary file beside the
-// target, then renames it over the target, so that a crash or a full disk never
-// leaves a half-written file: the target holds either the old or the new
-// content. Returns false, and leaves the target untouched, when any step fails.
-// Logs nothing.
+// target, then replaces the target with it in one step (tried again for half a
+// second while another program holds the target), so that a crash or a full
+// disk never leaves a half-written file: the target holds either the old or
+// the new content. Returns false, and leaves the target untouched, when any
+// step fails. Logs nothing.
 bool gf_writeXml(const pugi::xml_document& doc, const std::filesystem::path& path);
 
 // gf_writeXml, then logs "'{}' saved" or "could not save to '{}'" with the path.

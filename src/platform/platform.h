@@ -84,6 +84,12 @@ std::optional<std::filesystem::path> simSceneryAddOnsFile(std::string_view versi
 // to replace an existing file. On failure ec holds the system's error.
 void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
 
+// Moves `from` over `to` in one step, replacing an existing `to` (MoveFileExW
+// with MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH on Windows, rename
+// on Linux): the target holds either its old or its new content, never half of
+// either. On failure ec holds the system's error and both files are as they were.
+void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
+
 // ---------------------------------------------------------------- single instance
 // Creates the named mutex (Windows) or takes an exclusive lock file in the
 // temporary folder (Linux). Returns errorSuccess when this process now holds it,

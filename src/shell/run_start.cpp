@@ -4,13 +4,17 @@
 #include <filesystem>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "airports/park_airport_choice.h"
 #include "airports/parking_controls.h"
 #include "config/parameter_controls.h"
 #include "config/parameter_store.h"
 #include "config/parameters.h"
 #include "config/paths.h"
+#include "foundation/text_file.h"
 #include "shell/common/main_window_state.h"
+#include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
 #include "shell/common/run_state.h"
 #include "shell/control_handlers.h"
@@ -52,7 +56,10 @@ void gf_setupParameters() {
     const auto obsolete = gf_obsoleteParameters();
     for (IntParameter* p : lists.fileInts)
         if (std::find(obsolete.begin(), obsolete.end(), p) == obsolete.end()) fileInts.push_back(p);
-    gf_readParameters(lists.checkBoxes, fileInts, lists.shownInts, lists.fileStrings, lists.shownStrings);
+    if (!gf_readParameters(lists.checkBoxes, fileInts, lists.shownInts, lists.fileStrings, lists.shownStrings))
+        gf_showMessage(fmt::format("{} cannot be read, settings are not saved until it can (see Log.txt)",
+                                   gf_pathText(gf_parametersPath())),
+                       true);
     gf_copyFilesOnVersionUpdate();
     RANGE.value = std::clamp<std::int32_t>(RANGE.value, RANGE.min, RANGE.max);
     gf_setWorkingRange(RANGE.value);

@@ -220,6 +220,41 @@ TEST_F(ParameterStore, BrokenFilesGiveDefaultsAndAreKeptAside) {
         EXPECT_EQ(entry.path().extension(), ".xml") << entry.path();  // no temporary file left
 }
 
+// A parameters.xml that cannot be read, or cannot be kept aside, is the
+// user's: neither the reading nor any saver writes over it, and the caller is
+// told. Once it can be kept aside, it is, and the settings are saved again.
+TEST_F(ParameterStore, AFileThatCannotBeKeptAsideIsNeverWrittenOver) {
+    const std::string broken = "<?xml version=\"1.0\"?>\n<parameters>\n<parameter name=\"RANGE\" value=\"25\"/>\n<param";
+    writeFile(parametersFile(), broken);
+    fs::path bad = parametersFile();
+    bad += ".bad";
+    writeFile(bad / "blocker.txt", "a folder where the copy would go");
+    const ParameterReadLists& l = gf_parameterReadLists();
+    EXPECT_FALSE(gf_readParameters(l.checkBoxes, l.fileInts, l.shownInts, l.fileStrings, l.shownStrings));
+    EXPECT_EQ(RANGE.value, 40);  // the defaults, in memory
+    EXPECT_EQ(readFile(parametersFile()), broken);
+    EXPECT_TRUE(m_folder.logContains("nor kept as '" + bad.string() + "'"));
+    RANGE.value = 60;
+    EXPECT_FALSE(gf_saveIntParameter(RANGE));
+    EXPECT_FALSE(gf_saveBoolParameter(LOG));
+    EXPECT_FALSE(gf_setStringParameter(DESTINATION, "EDDF"));
+    EXPECT_FALSE(gf_removeParameter(RANGE));
+    EXPECT_EQ(readFile(parametersFile()), broken);
+    EXPECT_TRUE(m_folder.logContains("Saving '" + parametersFile().string() + "' failed"));
+
+    fs::remove_all(bad);
+    EXPECT_TRUE(gf_saveIntParameter(RANGE));
+    EXPECT_EQ(readFile(bad), broken);
+    EXPECT_EQ(stored("RANGE"), "60");
+
+    // A file that exists but cannot be read at all (here a folder) is left alone too.
+    fs::remove(parametersFile());
+    writeFile(parametersFile() / "inside.txt", "keep");
+    EXPECT_FALSE(gf_readParameters(l.checkBoxes, l.fileInts, l.shownInts, l.fileStrings, l.shownStrings));
+    EXPECT_FALSE(gf_saveIntParameter(RANGE));
+    EXPECT_EQ(readFile(parametersFile() / "inside.txt"), "keep");
+}
+
 TEST_F(ParameterStore, SaversChangeOneEntry) {
     // Against a missing file: only the root and that entry.
     LOG.value = false;

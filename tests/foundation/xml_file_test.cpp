@@ -1,5 +1,9 @@
 #include "foundation/xml_file.h"
 
+#include <atomic>
+
+#include "foundation/file_replace_hook.h"
+
 #include <filesystem>
 #include <string>
 
@@ -68,6 +72,42 @@ TEST(XmlFile, FailedSavesLeaveTheTargetAsItWas) {
     EXPECT_EQ(readFile(blocked / "inside.txt"), "keep");
     for (const auto& e : fs::directory_iterator(folder.path()))
         EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+namespace {
+std::atomic<int> g_refusals{0};  // replaces still to refuse
+void lf_refuseSomeReplaces(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    if (g_refusals.fetch_sub(1) > 0) {
+        ec = std::make_error_code(std::errc::permission_denied);  // another program holds the file
+        return;
+    }
+    ec.clear();
+    fs::rename(from, to, ec);
+}
+}  // namespace
+
+// Another program holds the target open for a moment: the save waits for it;
+// when it holds it longer, the old file stays whole (never a copy over it,
+// which could leave half a file) and the save reports the failure.
+TEST(XmlFile, ARefusedReplaceIsTriedAgainAndNeverCopiedOverTheTarget) {
+    LoggedFolder folder;
+    const fs::path target = folder / "parameters.xml";
+    writeFile(target, "<parameters old=\"1\"/>");
+    pugi::xml_document doc;
+    doc.append_child("parameters").append_attribute("new").set_value("1");
+    gf_setFileReplaceHookForTest(&lf_refuseSomeReplaces);
+
+    g_refusals = 3;
+    EXPECT_TRUE(gf_writeXml(doc, target));
+    EXPECT_NE(readFile(target).find("new=\"1\""), std::string::npos);
+
+    writeFile(target, "<parameters old=\"1\"/>");
+    g_refusals = 1000;
+    EXPECT_FALSE(gf_writeXml(doc, target));
+    EXPECT_EQ(readFile(target), "<parameters old=\"1\"/>");
+    for (const auto& e : fs::directory_iterator(folder.path()))
+        EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+    gf_setFileReplaceHookForTest(nullptr);
 }
 
 TEST(XmlFile, LoadTellsMissingFromBroken) {

@@ -77,6 +77,11 @@ void copyFileReplacing(const std::filesystem::path& from, const std::filesystem:
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
 }
 
+void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
+    ec.clear();
+    std::filesystem::rename(from, to, ec);
+}
+
 void beginHighTimerResolution() {}
 void endHighTimerResolution() {}
 

@@ -44,6 +44,12 @@ void copyFileReplacing(const std::filesystem::path& from, const std::filesystem:
         ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
 }
 
+void replaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
+    ec.clear();
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+}
+
 void beginHighTimerResolution() { timeBeginPeriod(timerResolutionMs); }
 void endHighTimerResolution() { timeEndPeriod(timerResolutionMs); }
 
