@@ -1,5 +1,7 @@
 #include "airports/park_airport.h"
 
+#include "feed/feed_shared.h"
+
 namespace zrb {
 
 std::mutex g_parkAirportMutex;
@@ -22,13 +24,24 @@ bool gf_parkAirportIsSet() {
 }
 
 void gf_setCurrentParkAirport(const CurrentParkAirportData& airport) {
-    std::lock_guard lock(g_parkAirportMutex);
-    CurrentParkAirport = airport;
+    {
+        std::lock_guard lock(g_parkAirportMutex);
+        CurrentParkAirport = airport;
+    }
+    // The feed's ground decision measures live altitudes from the park
+    // airport's elevation; without one it would take -1000 ft.
+    if (airport.icao.empty())
+        g_referenceElevation.reset();
+    else
+        g_referenceElevation = airport.elevation;
 }
 
 void gf_clearCurrentParkAirport() {
-    std::lock_guard lock(g_parkAirportMutex);
-    CurrentParkAirport = CurrentParkAirportData{};
+    {
+        std::lock_guard lock(g_parkAirportMutex);
+        CurrentParkAirport = CurrentParkAirportData{};
+    }
+    g_referenceElevation.reset();
 }
 
 void gf_setReservedStand(const std::string& stand) {

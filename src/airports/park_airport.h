@@ -31,8 +31,11 @@ CurrentParkAirportData gf_currentParkAirport();
 std::string gf_reservedStand();
 bool gf_parkAirportIsSet();
 
+// Sets the park airport, and its elevation as the feed's ground reference
+// (feed_shared.h).
 void gf_setCurrentParkAirport(const CurrentParkAirportData& airport);
-// Empties the park airport (both codes, position and elevation).
+// Empties the park airport (both codes, position and elevation) and the
+// feed's ground reference.
 void gf_clearCurrentParkAirport();
 void gf_setReservedStand(const std::string& stand);
 

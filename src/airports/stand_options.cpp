@@ -73,7 +73,12 @@ OptionSlotResult gf_addStandOptionSlot(std::vector<StandOption>& options, const 
         airline = record->opr.empty() ? record->airl : record->opr;
         type = record->type;
     }
-    const std::uint32_t newId = options.empty() ? 1 : options.back().optionId + 1;
+    // Beyond every id in use: the last option may be retired (id 0), and an
+    // id taken twice would merge the new option's learned half-hours into an
+    // older one's.
+    std::uint32_t highest = 0;
+    for (const auto& option : options) highest = std::max(highest, option.optionId);
+    const std::uint32_t newId = highest + 1;
     options.push_back({std::move(airline), std::move(type), std::string(key), std::string(cs), {}, bit, newId, day,
                        0, real});
     return {newId, true};

@@ -4,18 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "airports/aircraft_identity.h"
+
 namespace zrb {
 
-struct ParkedTrafficRecord {
-    std::string airline;      // from the aircraft database
-    std::string type;         // ICAO type code, fixed and completed
-    std::string departure;    // empty
-    std::string destination;  // empty
-    std::string callsign;
-    std::string text6;  // empty
-    std::string text7;  // empty
-    std::string registration;
-    std::int32_t identity = 0;
+// The identity: airline from the aircraft database, the ICAO type fixed and
+// completed, no departure, destination, text6 or text7.
+struct ParkedTrafficRecord : AcIdentityRecord {
     double lat = 0.0;  // degrees
     double lon = 0.0;  // degrees
     std::uint32_t hexId = 0;

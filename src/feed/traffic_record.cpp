@@ -176,17 +176,17 @@ void TrafficReader::processLine() {
     try {
         TrafficRecord r;
         PosSample& s = r.sample;
-        // 1. The data time moves on with every array, kept or not.
+        // The data time moves on with every array, kept or not.
         const double t = lf_number(record, eTime);
         g_latestRecordTime.store(t);
         if (!std::isfinite(t) || std::fabs(t) > maxRecordTime) throw std::runtime_error("time");
         r.time = static_cast<std::int64_t>(t);
-        // 2.-4. Identity and what kind of target it is.
+        // Registration and type: what kind of target it is.
         if (!lf_readLiveRegistration(r)) return;
         r.type = lf_text(record, eType);
         if (r.type == "0" || r.type == "ZZZZ") r.type.clear();
         if (!lf_checkTargetCategory(r)) return;
-        // 5.-6. Position and range.
+        // Position on the globe and within the range round the user.
         s.lat = lf_number(record, eLat);
         s.lon = lf_number(record, eLon);
         if (s.lat < -90.0 || s.lat > 90.0 || s.lon < -180.0 || s.lon > 180.0 ||
@@ -194,7 +194,7 @@ void TrafficReader::processLine() {
             throw std::runtime_error("lalo: " + lf_formatLatLon(s.lat, s.lon));
         }
         if (gf_distanceNm(LatLon{lineContext.refLat, lineContext.refLon}, LatLon{s.lat, s.lon}) > lineContext.rangeNm) return;
-        // 7. A true heading from an ADS-B source is the precise track.
+        // A true heading from an ADS-B source is the precise track.
         if (lf_text(record, eSource) == "adsb_icao" && lf_isNumber(record, eTrueHeading)) {
             const double v = lf_number(record, eTrueHeading);
             if (v > 360.0) throw std::runtime_error(lf_formatTrueHeading(v));
@@ -208,12 +208,12 @@ void TrafficReader::processLine() {
                 s.precise = 1;
             }
         }
-        // 8.-10. Hex id, speed over ground, altitude and the ground decision.
+        // Hex id, speed over ground, altitude and the ground decision.
         if (!lf_readHexId(r)) return;
         s.groundSpeed = lf_number(record, eGroundSpeed);
         lf_deriveLiveAltitude(r);
         s.airborne = s.altitude > 0.0 ? 1 : 0;
-        // 11.-13. Callsign, identity, collection for the planner.
+        // Callsign (or the blocked one), and the ids the planner collects.
         if (!lf_checkBlockedCallsign(r)) return;
         if (r.callsign.empty() && r.registration.empty()) return;
         if (g_collectFeedIds.load()) {
@@ -221,12 +221,12 @@ void TrafficReader::processLine() {
             if (!r.callsign.empty()) g_feedIds.callsigns.insert(r.callsign);
             g_feedIds.hexIds.insert(r.hexId);
         }
-        // 14. Ground traffic only near the park airport.
+        // Ground traffic only near the park airport.
         if (s.airborne == 0) {
             if (!lineContext.parkAirportSet) return;
             if (gf_distanceNm(LatLon{lineContext.parkLat, lineContext.parkLon}, LatLon{s.lat, s.lon}) > g_groundTrafficRadiusNm) return;
         }
-        // 15.-19. The rest of the sample.
+        // The rest of the sample.
         s.heading = lf_number(record, eTrack);
         if (s.heading == 0.0 && s.trackKnown != 0) s.heading = s.track * g_radToDeg;
         s.verticalRate = lf_number(record, eVerticalRate);

@@ -16,6 +16,7 @@
 #include "shell/run.h"
 #include "shell/run_clock.h"
 #include "shell/run_services.h"
+#include "shell/user_copy.h"
 #include "shell/window_text.h"
 #include "traffic/feed_intake.h"
 
@@ -90,6 +91,7 @@ void lf_resetMainLoopState() {
     g_parkingRenewalRequest = false;
     g_blockCallsignRequest = false;
     g_secondCounter = 0;
+    lf_resetUserCopy();
 }
 
 void gf_setTrafficRunning(bool running) {
@@ -118,9 +120,10 @@ void lf_every15Seconds(std::uint32_t n) {
             g_renewalStep = false;
             gf_clearError();
             gf_clearMessage();
-            const bool parkedTrafficOnly = g_parkedTrafficOnlyChange.exchange(false);
+            // The change waits for adjustments that can take it: without a park
+            // airport it would be lost.
             if (services.parkAirportIsSet() && services.parkAirportHasStands())
-                services.parkingAdjustments(parkedTrafficOnly);
+                services.parkingAdjustments(g_parkedTrafficOnlyChange.exchange(false));
             else
                 services.collectFeedIds(false);  // nobody takes the ids: stop gathering them
             g_parkingRenewalRequest = false;
@@ -174,6 +177,7 @@ bool lf_mainTick() {
         return !gf_stopUnderWay();
     }
     services.handleAddingStack();
+    lf_refreshUserCopy();
     bool tick = true;
     if (!g_secondTick.compare_exchange_strong(tick, false)) return true;
     lf_everySecond();

@@ -14,6 +14,7 @@
 #include "shell/common/main_window_state.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_control.h"
+#include "shell/common/sim_version.h"
 #include "simconnect/protocol.h"
 #include "simconnect/received.h"
 #include "simconnect/simconnect.h"
@@ -66,11 +67,12 @@ void lf_setRunning(bool running) {
 
 bool lf_contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
+// The simulator names its version in its text; the installation path by the
+// rule the shell's version detection uses, so both agree on every path.
 bool lf_versionAccepted(std::string_view text, std::string_view installPath, std::int32_t version) {
-    const bool v5 = lf_contains(text, "v5") &&
-                    (lf_contains(installPath, "v5") || lf_contains(installPath, "V5") || version == 5);
-    const bool v6 = lf_contains(text, "v6") &&
-                    (lf_contains(installPath, "v6") || lf_contains(installPath, "V6") || version == 6);
+    const int pathVersion = gf_simVersionFromPath(installPath);
+    const bool v5 = lf_contains(text, "v5") && (pathVersion == 5 || version == 5);
+    const bool v6 = lf_contains(text, "v6") && (pathVersion == 6 || version == 6);
     return v5 || v6;
 }
 

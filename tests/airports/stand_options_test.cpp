@@ -79,6 +79,13 @@ TEST(StandOptions, AddingASlotOpensOneOptionPerKeyDayAndSlot) {
     EXPECT_EQ(later.optionId, 2u);
     EXPECT_EQ(options.back().real, 0u);
     EXPECT_THROW(gf_addStandOptionSlot(options, a, 1, gf_makeDaySlot(2, 48), "DLH4", "D-AIZA"), std::out_of_range);
+
+    // The last option retired (id 0): the next one takes an id beyond every id
+    // in use, so its half-hours never land in option 1.
+    options.back().optionId = 0;
+    const auto next = gf_addStandOptionSlot(options, a, 1, gf_makeDaySlot(2, 12), "DLH4", "D-AIZA");
+    EXPECT_TRUE(next.added);
+    EXPECT_EQ(next.optionId, 2u);
 }
 
 TEST(StandOptions, AddingASlotTakesTheIdentityFromTheDatabase) {

@@ -82,7 +82,6 @@ inline void useParkAirport(double elevationFt) {
     park.lon = g_ehamLon;
     park.elevation = elevationFt;
     gf_setCurrentParkAirport(park);
-    g_referenceElevation = elevationFt;
     g_trafficReader.refreshLineContext();
 }
 

@@ -60,6 +60,22 @@ TEST_F(ProcessLine, GroundDecisionBySpeedAndHeightAboveTheParkAirport) {
     EXPECT_EQ(convert(a)->sample.altitude, 0.0);
 }
 
+// The park airport's elevation is the ground of the height rules: a slow
+// aircraft 50 ft above an airport at 1200 ft stands on it.
+TEST_F(ProcessLine, TheParkAirportsElevationIsTheGroundOfTheHeightRules) {
+    useParkAirport(1200.0);
+    auto a = liveArray();
+    a[4] = 1250.0;
+    a[5] = 50.0;
+    const auto landed = convert(a);
+    ASSERT_TRUE(landed);
+    EXPECT_EQ(landed->sample.airborne, 0);
+    gf_clearCurrentParkAirport();
+    g_trafficReader.refreshLineContext();
+    EXPECT_FALSE(g_trafficReader.lineContext.parkElevation.has_value());
+    EXPECT_EQ(convert(a)->sample.airborne, 1) << "without a park airport the reference is -1000 ft again";
+}
+
 TEST_F(ProcessLine, GroundTrafficOnlyNearTheParkAirport) {
     useParkAirport(-11.0);
     auto a = liveArray();

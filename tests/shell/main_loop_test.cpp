@@ -59,6 +59,55 @@ TEST_F(MainLoop, FifteenSecondStepsExcludeTheSixteenAndSixtyOneSecondRules) {
     EXPECT_EQ(calls.count("removeStatic 0"), 0);
 }
 
+// The user flies 100 NM from where the run began: the worker's copy of the
+// user is refreshed once a second, so the feed's reference position follows
+// and the collision avoidance sees the user airborne.
+TEST_F(MainLoop, AUserWhoFliesAHundredMilesTakesTheFeedAlong) {
+    g_user.lat = 50.0;
+    g_user.lon = 8.0;
+    g_user.onGround = true;
+    constexpr int flightSeconds = 300;
+    constexpr double northDeg = 100.0 / 60.0;  // 100 NM
+    int second = 0;
+    gf_runServices().userAcPosition = [&second] {
+        UserAcData user;
+        user.lat = 50.0 + northDeg * second / flightSeconds;
+        user.lon = 8.0;
+        user.onGround = false;
+        return user;
+    };
+    double referenceLat = 0.0;
+    gf_runServices().setReferencePosition = [&](double lat, double) { referenceLat = lat; };
+    for (second = 1; second <= flightSeconds; ++second) {
+        for (int pass = 1; pass < g_notRunningPasses; ++pass) ASSERT_TRUE(lf_mainTick());
+        g_secondTick = true;
+        ASSERT_TRUE(lf_mainTick());
+    }
+    EXPECT_NEAR(referenceLat, 50.0 + northDeg, 0.05);
+    EXPECT_NEAR(g_user.lat, 50.0 + northDeg, 0.01);
+    EXPECT_FALSE(g_user.onGround);
+}
+
+// A change of the parked-traffic-only box waits for a renewal that has a park
+// airport with stands to adjust.
+TEST_F(MainLoop, AParkedTrafficOnlyChangeWaitsForAParkAirport) {
+    g_parkingRenewalRequest = true;
+    g_parkedTrafficOnlyChange = true;
+    secondAt(15);
+    secondAt(30);
+    EXPECT_FALSE(called("parkingAdjustments"));
+    EXPECT_TRUE(g_parkedTrafficOnlyChange.load());
+    gf_runServices().parkAirportIsSet = [] { return true; };
+    gf_runServices().parkAirportHasStands = [] { return true; };
+    bool handedOver = false;
+    gf_runServices().parkingAdjustments = [&](bool parkedTrafficOnly) { handedOver = parkedTrafficOnly; };
+    g_parkingRenewalRequest = true;
+    secondAt(45);
+    secondAt(60);
+    EXPECT_TRUE(handedOver);
+    EXPECT_FALSE(g_parkedTrafficOnlyChange.load());
+}
+
 TEST_F(MainLoop, MinutesToTheNextRenewal) {
     EXPECT_EQ(gf_minutesToRenewal(60), 19);
     EXPECT_EQ(gf_minutesToRenewal(1140), 1);

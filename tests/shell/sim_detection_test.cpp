@@ -34,6 +34,13 @@ TEST(SimVersion, FromThePathsLastNamingComponent) {
     EXPECT_EQ(gf_simVersionFromPath("E:/Prepar3D v5/SimObjects"), 5);
     EXPECT_EQ(gf_simVersionFromPath("C:/Sim"), 0);
     EXPECT_EQ(gf_simVersionFromPath("C:/v51"), 0);
+    // The common installation folders, as the Open check accepts them.
+    EXPECT_EQ(gf_simVersionFromPath("C:\\P3Dv6"), 6);
+    EXPECT_EQ(gf_simVersionFromPath("D:\\Prepar3Dv5\\"), 5);
+    EXPECT_EQ(gf_simVersionFromPath("E:/Sims/P3D v5"), 5);
+    EXPECT_EQ(gf_simVersionFromPath("E:/Sims/Prepar3D_v6"), 6);
+    EXPECT_EQ(gf_simVersionFromPath("C:/dev6"), 0);
+    EXPECT_EQ(gf_simVersionFromPath("C:/P3Dv61"), 0);
 }
 
 TEST_F(SimDetection, TheVersionFallsBackOnP3DVersion) {
@@ -44,6 +51,9 @@ TEST_F(SimDetection, TheVersionFallsBackOnP3DVersion) {
     EXPECT_EQ(gf_getSimVersion(), "6");
     SIM_INSTALL_PATH.value = "C:/Lockheed Martin/Prepar3D v5";
     EXPECT_EQ(gf_getSimVersion(), "5");
+    SIM_INSTALL_PATH.value = "C:\\P3Dv6";  // named so, not P3D_VERSION's 6 by chance
+    P3D_VERSION.value = 5;
+    EXPECT_EQ(gf_getSimVersion(), "6");
     P3D_VERSION.value = 0;  // only a hand-made value below the range gets here
     SIM_INSTALL_PATH.value = "x";
     EXPECT_THROW(gf_getSimVersion(), UserErrorException);

@@ -41,6 +41,14 @@ TEST_F(Dispatch, TheOpenCheckAcceptsTheRightSimulatorAndRefusesOthers) {
     SIM_INSTALL_PATH.value = std::string("D:\\P3D V6");
     g_simVersion = 5;
     EXPECT_EQ(lf_userErrorOf(openMsg("Prepar3D v6", 6)), "<none>");
+    // One rule with the version detection: "P3Dv6" names version 6, a folder
+    // "dev5" names none.
+    SIM_INSTALL_PATH.value = std::string("D:\\P3Dv6");
+    EXPECT_EQ(lf_userErrorOf(openMsg("Prepar3D v6", 6)), "<none>");
+    SIM_INSTALL_PATH.value = std::string("D:\\dev5\\Prepar3D");
+    g_simVersion = 6;
+    EXPECT_EQ(lf_userErrorOf(openMsg("Lockheed Martin\xAE Prepar3D\xAE v5")),
+              "78: wrong P3D version 'Lockheed Martin Prepar3D v5 (5.3.17.28160)' connects ... ?)");
     // The other simulator is refused before any version check.
     EXPECT_EQ(lf_userErrorOf(openMsg("Kitty\xAEHawk")), "78: KittyHawk, (MSFS) not being P3D connects ... ?");
     EXPECT_EQ(lf_userErrorOf(openMsg("SunRise")), "78: SunRise, (MSFS) not being P3D connects ... ?");

@@ -16,16 +16,17 @@ constexpr int errorNoSimVersion = 77;
 
 bool lf_isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
 
-// 5 or 6 when the text holds "v5"/"V5" or "v6"/"V6" not joined to a letter or
-// digit on either side ("Prepar3D v5", "V6"; not "dev5", "v51").
+// 5 or 6 when the path component holds a version as gf_simVersionFromPath
+// describes it.
 int lf_versionWord(std::string_view text) {
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != 'v' && text[i] != 'V') continue;
         const char digit = text[i + 1];
         if (digit != '5' && digit != '6') continue;
-        const bool startsWord = i == 0 || !lf_isWordChar(text[i - 1]);
         const bool endsWord = i + 2 == text.size() || !lf_isWordChar(text[i + 2]);
-        if (startsWord && endsWord) return digit - '0';
+        const bool apart = i == 0 || !lf_isWordChar(text[i - 1]);
+        const bool after3D = i >= 2 && text[i - 2] == '3' && (text[i - 1] == 'D' || text[i - 1] == 'd');
+        if (endsWord && (apart || after3D)) return digit - '0';
     }
     return 0;
 }

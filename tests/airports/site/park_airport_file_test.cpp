@@ -160,7 +160,8 @@ TEST_F(ParkAirportFile, ABadFileCostsTheParkingNotTheRun) {
     ASSERT_EQ(StandTable.size(), 1u) << "nothing of a failed load is kept";
     EXPECT_EQ(StandTable[0].id, "before");
     EXPECT_FALSE(g_parkingDataLoaded);
-    EXPECT_FALSE(g_referenceElevation.has_value());
+    // The ground reference stays the park airport's own elevation.
+    EXPECT_EQ(g_referenceElevation.load(), std::optional<double>(0.0));
     EXPECT_EQ(load(parkingFile({{"altitude", "83"}}, "")), "no stands found");
     gf_clearCurrentParkAirport();
     EXPECT_EQ(load(egll()), "gf_readApf: no park airport set");
