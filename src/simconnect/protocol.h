@@ -94,11 +94,14 @@ enum ExceptionCode : std::uint32_t {
     excSizeMismatch = 2,
     excUnrecognizedId = 3,
     excVersionMismatch = 5,
+    excNameUnrecognized = 7,
     excTooManyObjects = 11,
+    excInvalidDataType = 18,
     excInvalidDataSize = 19,
     excCreateObjectFailed = 22,
     excLoadFlightPlanFailed = 23,
     excOperationInvalidForObjectType = 24,
+    excInvalidEnum = 27,
 };
 
 // Data request periods.

@@ -25,9 +25,11 @@ TEST(ClientThreads, ConcurrentCallsArriveWholeWithDistinctSendIds) {
     SimConnectHandle handle = nullptr;
     ASSERT_EQ(SimConnect_Open(&handle, "TLVR_P3D", nullptr, 0, nullptr, 0), hresult::ok);
     ASSERT_EQ(SimConnect_SubscribeToSystemEvent(handle, 204, "Frame"), hresult::ok);
-    for (const char* name : {"Plane Latitude", "Plane Longitude", "Plane Pitch degrees", "Plane Bank degrees",
-                             "Plane Heading degrees true", "Plane Altitude", "Vertical Speed", "Airspeed True"})
-        ASSERT_EQ(SimConnect_AddToDataDefinition(handle, 402, name, "degree", 4, 0.0f, 0xFFFFFFFF), hresult::ok);
+    for (const auto& [name, units] : std::vector<std::pair<const char*, const char*>>{
+             {"Plane Latitude", "degree"}, {"Plane Longitude", "degree"}, {"Plane Pitch degrees", "radians"},
+             {"Plane Bank degrees", "radians"}, {"Plane Heading degrees true", "radians"}, {"Plane Altitude", "feet"},
+             {"Vertical Speed", "feet per second"}, {"Airspeed True", "knots"}})
+        ASSERT_EQ(SimConnect_AddToDataDefinition(handle, 402, name, units, 4, 0.0f, 0xFFFFFFFF), hresult::ok);
     ASSERT_EQ(SimConnect_MapClientEventToSimEvent(handle, 208, "NAV_LIGHTS_SET"), hresult::ok);
     const std::uint32_t setupPackets = 1 + 1 + 8 + 1;
 

@@ -115,9 +115,11 @@ TEST_F(Loopback, AiAircraftLifeCycle) {
              {"Plane Alt Above Ground", "feet", 4}, {"Ground Altitude", "feet", 4}, {"SIM ON GROUND", "Bool", 2},
              {"ATC ID", nullptr, 6}})
         ASSERT_EQ(SimConnect_AddToDataDefinition(m_handle, 404, name, units, type, 0.0f, 0xFFFFFFFF), hresult::ok);
-    for (const char* name : {"Plane Latitude", "Plane Longitude", "Plane Pitch degrees", "Plane Bank degrees",
-                             "Plane Heading degrees true", "Plane Altitude", "Vertical Speed", "Airspeed True"})
-        ASSERT_EQ(SimConnect_AddToDataDefinition(m_handle, 402, name, "degree", 4, 0.0f, 0xFFFFFFFF), hresult::ok);
+    for (const auto& [name, units] : std::vector<std::pair<const char*, const char*>>{
+             {"Plane Latitude", "degree"}, {"Plane Longitude", "degree"}, {"Plane Pitch degrees", "degree"},
+             {"Plane Bank degrees", "degree"}, {"Plane Heading degrees true", "degree"}, {"Plane Altitude", "feet"},
+             {"Vertical Speed", "feet per second"}, {"Airspeed True", "knots"}})
+        ASSERT_EQ(SimConnect_AddToDataDefinition(m_handle, 402, name, units, 4, 0.0f, 0xFFFFFFFF), hresult::ok);
     ASSERT_EQ(SimConnect_MapClientEventToSimEvent(m_handle, 215, "FREEZE_LATITUDE_LONGITUDE_SET"), hresult::ok);
     m_standin->setLiveries({"Airbus A320 Swiss"});
 

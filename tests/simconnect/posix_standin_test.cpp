@@ -143,6 +143,7 @@ TEST_F(Standin, RefusesBadPacketsWithExceptions) {
     lf_text(define, 20, "Plane Latitude");
     lf_text(define, 276, "degree");
     putU32(define, 532, datumFloat64);
+    putU32(define, 540, 0xFFFFFFFF);
     m_client->send(define);
     Bytes set = lf_packet(36 + 16, opSetDataOnSimObject, 8);
     putU32(set, 16, 402);
@@ -158,6 +159,95 @@ TEST_F(Standin, RefusesBadPacketsWithExceptions) {
     m_client->send(create);
     EXPECT_EQ(lf_exception(*m_client), std::make_tuple(std::uint32_t{excCreateObjectFailed}, 9u, 2u));
     EXPECT_TRUE(m_standin->aiObjects().empty());
+}
+
+// The stand-in knows the simulator's names and refuses what the simulator
+// would: a name it does not know, units that do not fit the variable, a field
+// the program never sends otherwise, garbage after a text's terminator.
+TEST_F(Standin, RefusesNamesAndFieldsTheSimulatorWouldRefuse) {
+    m_client->send(lf_open(1));
+    m_client->next();
+    std::uint32_t sendId = 1;
+    const auto define = [&](const std::string& name, const std::string& units, std::uint32_t type) {
+        Bytes p = lf_packet(kAddToDataDefinitionBytes, opAddToDataDefinition, ++sendId);
+        putU32(p, 16, 402);
+        lf_text(p, 20, name);
+        lf_text(p, 276, units);
+        putU32(p, 532, type);
+        putU32(p, 540, 0xFFFFFFFF);
+        return p;
+    };
+    const auto refused = [&](const Bytes& packet) {
+        m_client->send(packet);
+        const auto [code, id, index] = lf_exception(*m_client);
+        EXPECT_EQ(id, getU32(packet, 12));
+        return std::make_pair(code, index);
+    };
+    using Refusal = std::pair<std::uint32_t, std::uint32_t>;
+    EXPECT_EQ(refused(define("Plane Latitud", "degree", datumFloat64)), Refusal(excNameUnrecognized, 2));
+    EXPECT_EQ(refused(define("Vertical Speed", "degree", datumFloat64)), Refusal(excNameUnrecognized, 3));
+    EXPECT_EQ(refused(define("TITLE", "", datumFloat64)), Refusal(excInvalidDataType, 4));
+    EXPECT_EQ(refused(define("Plane Altitude", "feet", datumString32)), Refusal(excInvalidDataType, 4));
+    Bytes epsilon = define("Plane Altitude", "feet", datumFloat64);
+    putU32(epsilon, 536, 0xBF800000);  // -1.0f
+    EXPECT_EQ(refused(epsilon), Refusal(excError, 5));
+    Bytes datumId = define("Plane Altitude", "feet", datumFloat64);
+    putU32(datumId, 540, 7);
+    EXPECT_EQ(refused(datumId), Refusal(excError, 6));
+    Bytes trailing = define("Plane Altitude", "feet", datumFloat64);
+    trailing[20 + 20] = 'x';  // after "Plane Altitude" and its terminator
+    EXPECT_EQ(refused(trailing), Refusal(excError, 2));
+    m_client->send(define("plane altitude", "FEET", datumFloat64));  // names and units in any case
+
+    Bytes subscribe = lf_packet(kSubscribeBytes, opSubscribeToSystemEvent, ++sendId);
+    lf_text(subscribe, 20, "6Hz");
+    EXPECT_EQ(refused(subscribe), Refusal(excNameUnrecognized, 2));
+    Bytes map = lf_packet(kMapClientEventBytes, opMapClientEventToSimEvent, ++sendId);
+    putU32(map, 16, 208);
+    lf_text(map, 20, "NAV_LIGHT_SET");
+    EXPECT_EQ(refused(map), Refusal(excNameUnrecognized, 2));
+    Bytes group = lf_packet(kAddToGroupBytes, opAddClientEventToNotificationGroup, ++sendId);
+    putU32(group, 16, 301);
+    putU32(group, 20, 208);
+    putU32(group, 24, 1);
+    EXPECT_EQ(refused(group), Refusal(excUnrecognizedId, 2));  // never mapped
+    lf_text(map, 20, "NAV_LIGHTS_SET\0");
+    putU32(map, 12, ++sendId);
+    m_client->send(map);
+    putU32(group, 12, ++sendId);
+    putU32(group, 24, 2);  // a BOOL is 0 or 1
+    EXPECT_EQ(refused(group), Refusal(excError, 3));
+
+    Bytes request = lf_packet(kRequestDataBytes, opRequestDataOnSimObject, ++sendId);
+    putU32(request, 16, 109);
+    putU32(request, 20, 402);
+    putU32(request, 28, periodOnce);
+    putU32(request, 32, 2);  // tagged data
+    EXPECT_EQ(refused(request), Refusal(excError, 5));
+    putU32(request, 32, 0);
+    for (std::uint32_t field = 0; field < 3; ++field) {  // origin, interval, limit
+        Bytes asked = request;
+        putU32(asked, 12, ++sendId);
+        putU32(asked, 36 + 4 * field, 1);
+        EXPECT_EQ(refused(asked), Refusal(excError, 6 + field));
+    }
+    putU32(request, 12, ++sendId);
+    putU32(request, 28, 9);
+    EXPECT_EQ(refused(request), Refusal(excInvalidEnum, 4));
+    Bytes byType = lf_packet(kRequestDataByTypeBytes, opRequestDataOnSimObjectType, ++sendId);
+    putU32(byType, 16, 101);
+    putU32(byType, 20, 402);
+    putU32(byType, 24, 10000);
+    putU32(byType, 28, 9);
+    EXPECT_EQ(refused(byType), Refusal(excInvalidEnum, 4));
+
+    // What was refused left no trace; what was right is there.
+    const auto connection = m_standin->connections().at(0);
+    ASSERT_EQ(connection.definitions.at(402).size(), 1u);
+    EXPECT_EQ(connection.definitions.at(402)[0].name, "plane altitude");
+    EXPECT_TRUE(connection.subscriptions.empty());
+    EXPECT_EQ(connection.mappedEvents.size(), 1u);
+    EXPECT_TRUE(connection.groups.empty());
 }
 
 TEST_F(Standin, FlightPlansAreCheckedAndRecorded) {

@@ -1,5 +1,9 @@
 // The SimClient thread against the stand-in: the set-up of every connection,
 // the simulator check, the user aircraft, and how the link ends.
+#include <cstring>
+
+#include <fmt/format.h>
+
 #include "platform/controls.h"
 #include "standin_fixture.h"
 
@@ -69,6 +73,122 @@ TEST_F(SimClient, EveryConnectionRegistersTheSameVocabularyInTheSameOrder) {
         EXPECT_FALSE(g_mainWindowState.simConnected);
         resetLink();
     }
+}
+
+// Each packet of the set-up as a line of its fields, read from the bytes the
+// stand-in received.
+std::string lf_describe(const standin::PacketLogEntry& p) {
+    const auto u32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t b = 0; b < 4; ++b) value |= std::uint32_t{p.bytes.at(at + b)} << (8 * b);
+        return value;
+    };
+    const auto text = [&](std::size_t at) {
+        const auto* start = reinterpret_cast<const char*>(p.bytes.data() + at);
+        return std::string(start, strnlen(start, 256));
+    };
+    switch (p.id) {
+        case opOpen: return "open " + text(16);
+        case opSubscribeToSystemEvent: return fmt::format("subscribe {} {}", u32(16), text(20));
+        case opAddToDataDefinition: {
+            float epsilon = 0.0F;
+            std::memcpy(&epsilon, p.bytes.data() + 536, sizeof epsilon);
+            return fmt::format("define {} '{}' '{}' {} {} {:#x}", u32(16), text(20), text(276), u32(532), epsilon,
+                               u32(540));
+        }
+        case opMapClientEventToSimEvent: return fmt::format("map {} {}", u32(16), text(20));
+        case opAddClientEventToNotificationGroup: return fmt::format("group {} {} {}", u32(16), u32(20), u32(24));
+        case opSetNotificationGroupPriority: return fmt::format("priority {} {}", u32(16), u32(20));
+        default: return fmt::format("opcode {}", p.id);
+    }
+}
+
+// The 74 packets of the set-up, field by field, as the program's vocabulary
+// towards the simulator has them: a dropped field, a swapped id or a wrong
+// unit shows here.
+TEST_F(SimClient, TheSetUpSendsTheProgramsVocabularyFieldByField) {
+    connect();
+    ASSERT_TRUE(eventually([&] { return clientPackets().size() >= 74; }));
+    std::vector<std::string> sent;
+    for (const auto& packet : clientPackets()) sent.push_back(lf_describe(packet));
+    sent.resize(74);
+    const std::vector<std::string> expected{
+        "open TLVR_P3D",
+        "subscribe 201 Sim",
+        "subscribe 202 ObjectAdded",
+        "subscribe 203 ObjectRemoved",
+        "subscribe 205 PositionChanged",
+        "subscribe 206 FlightLoaded",
+        "subscribe 204 Frame",
+        "define 407 'TITLE' '' 11 0 0xffffffff",
+        "define 408 'ATC MODEL' '' 6 0 0xffffffff",
+        "define 409 'SIM ON GROUND' 'Bool' 2 0 0xffffffff",
+        "define 402 'Plane Latitude' 'degree' 4 0 0xffffffff",
+        "define 402 'Plane Longitude' 'degree' 4 0 0xffffffff",
+        "define 402 'Plane Pitch degrees' 'radians' 4 0 0xffffffff",
+        "define 402 'Plane Bank degrees' 'radians' 4 0 0xffffffff",
+        "define 402 'Plane Heading degrees true' 'radians' 4 0 0xffffffff",
+        "define 402 'Plane Altitude' 'feet' 4 0 0xffffffff",
+        "define 402 'Vertical Speed' 'feet per second' 4 0 0xffffffff",
+        "define 402 'Airspeed True' 'knots' 4 0 0xffffffff",
+        "define 403 'Plane Latitude' 'degree' 4 0 0xffffffff",
+        "define 403 'Plane Longitude' 'degree' 4 0 0xffffffff",
+        "define 403 'Plane Pitch degrees' 'radians' 4 0 0xffffffff",
+        "define 403 'Plane Bank degrees' 'radians' 4 0 0xffffffff",
+        "define 403 'Plane Heading degrees true' 'radians' 4 0 0xffffffff",
+        "define 403 'Plane Altitude' 'feet' 4 0 0xffffffff",
+        "define 403 'Plane Alt Above Ground' 'feet' 4 0 0xffffffff",
+        "define 403 'Ground Velocity' 'knots' 4 0 0xffffffff",
+        "define 403 'ZULU TIME' 'Seconds' 2 0 0xffffffff",
+        "define 403 'ZULU DAY OF YEAR' 'Number' 2 0 0xffffffff",
+        "define 403 'ZULU YEAR' 'Number' 2 0 0xffffffff",
+        "define 403 'LIGHT STATES' 'Mask' 2 0 0xffffffff",
+        "define 405 'Static CG to Ground' 'feet' 4 0 0xffffffff",
+        "define 405 'Static Pitch' 'radians' 4 0 0xffffffff",
+        "define 406 'Light On States' 'Mask' 2 0 0xffffffff",
+        "define 404 'Plane Alt Above Ground' 'feet' 4 0 0xffffffff",
+        "define 404 'Ground Altitude' 'feet' 4 0 0xffffffff",
+        "define 404 'SIM ON GROUND' 'Bool' 2 0 0xffffffff",
+        "define 404 'ATC ID' '' 6 0 0xffffffff",
+        "define 401 'SPOILERS HANDLE POSITION' 'percent' 4 0 0xffffffff",
+        "define 401 'GENERAL ENG THROTTLE LEVER POSITION:1' 'percent' 4 0 0xffffffff",
+        "define 401 'GENERAL ENG THROTTLE LEVER POSITION:2' 'percent' 4 0 0xffffffff",
+        "map 220 GEAR_SET",
+        "map 221 ENGINE_AUTO_START",
+        "map 222 ENGINE_AUTO_SHUTDOWN",
+        "map 223 THROTTLE_SET",
+        "map 218 FLAPS_SET",
+        "map 219 SPOILERS_SET",
+        "map 208 NAV_LIGHTS_SET",
+        "map 207 BEACON_LIGHTS_SET",
+        "map 211 LANDING_LIGHTS_SET",
+        "map 209 TAXI_LIGHTS_SET",
+        "map 210 STROBES_SET",
+        "map 213 LOGO_LIGHTS_SET",
+        "map 212 CABIN_LIGHTS_SET",
+        "map 214 ALL_LIGHTS_TOGGLE",
+        "map 215 FREEZE_LATITUDE_LONGITUDE_SET",
+        "map 216 FREEZE_ALTITUDE_SET",
+        "map 217 FREEZE_ATTITUDE_SET",
+        "group 301 208 1",
+        "group 301 207 1",
+        "group 301 211 1",
+        "group 301 209 1",
+        "group 301 210 1",
+        "group 301 213 1",
+        "group 301 212 1",
+        "group 301 214 1",
+        "group 301 218 1",
+        "group 301 219 1",
+        "group 301 220 1",
+        "group 301 222 1",
+        "group 301 223 1",
+        "group 301 215 1",
+        "group 301 216 1",
+        "group 301 217 1",
+        "priority 301 1",
+    };
+    EXPECT_EQ(sent, expected);
 }
 
 TEST_F(SimClient, TheUserAircraftArrivesAndItsSecondsPaceTheLoop) {

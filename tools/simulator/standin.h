@@ -133,6 +133,7 @@ struct ConnectionInfo {
     std::map<std::uint32_t, std::vector<Datum>> definitions;
     std::map<std::uint32_t, std::string> mappedEvents;
     std::map<std::uint32_t, std::vector<std::uint32_t>> groups;  // group -> client event ids in order
+    std::map<std::uint32_t, bool> maskable;                      // client event id -> added as maskable
     std::map<std::uint32_t, std::uint32_t> groupPriorities;
 };
 

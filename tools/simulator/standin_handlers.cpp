@@ -8,6 +8,7 @@
 #include "simconnect/protocol.h"
 #include "simulator/flight_record.h"
 #include "simulator/standin_connection.h"
+#include "simulator/vocabulary.h"
 
 namespace zrb::standin {
 
@@ -16,6 +17,10 @@ namespace {
 using namespace simconnect;
 
 constexpr std::uint32_t kExceptionUnopened = 4;
+constexpr std::uint32_t kUnusedDatumId = 0xFFFFFFFF;
+constexpr std::uint32_t kRequestFlagChanged = 1;  // the only flag the stand-in serves (no tagged data)
+constexpr std::uint32_t kLastObjectType = 5;      // SIMOBJECT_TYPE_GROUND
+constexpr std::uint32_t kMaxRadiusM = 200000;     // the simulator's largest radius
 constexpr std::size_t kMaxAiObjects = 1000;
 constexpr double kEarthRadiusM = 6371008.8;
 constexpr double kPi = 3.14159265358979323846;
@@ -91,11 +96,35 @@ void SimStandin::handlePacket(Connection& c, const ClientPacket& p) {
                 queueException(c, excError, p.sendId, 2);
                 break;
             }
+            if (!gf_knownClientEvent(*name)) {
+                queueException(c, excNameUnrecognized, p.sendId, 2);
+                break;
+            }
             c.info.mappedEvents[*r.u32(16)] = *name;
             break;
         }
-        case opAddClientEventToNotificationGroup: c.info.groups[*r.u32(16)].push_back(*r.u32(20)); break;
-        case opSetNotificationGroupPriority: c.info.groupPriorities[*r.u32(16)] = *r.u32(20); break;
+        case opAddClientEventToNotificationGroup: {
+            const std::uint32_t eventId = *r.u32(20);
+            const std::uint32_t maskable = *r.u32(24);
+            if (c.info.mappedEvents.count(eventId) == 0) {
+                queueException(c, excUnrecognizedId, p.sendId, 2);
+                break;
+            }
+            if (maskable > 1) {  // a BOOL
+                queueException(c, excError, p.sendId, 3);
+                break;
+            }
+            c.info.groups[*r.u32(16)].push_back(eventId);
+            c.info.maskable[eventId] = maskable != 0;
+            break;
+        }
+        case opSetNotificationGroupPriority:
+            if (c.info.groups.count(*r.u32(16)) == 0) {
+                queueException(c, excUnrecognizedId, p.sendId, 1);
+                break;
+            }
+            c.info.groupPriorities[*r.u32(16)] = *r.u32(20);
+            break;
         case opAddToDataDefinition: onAddToDataDefinition(c, p); break;
         case opRequestDataOnSimObject: onRequestData(c, p); break;
         case opRequestDataOnSimObjectType: onRequestDataByType(c, p); break;
@@ -148,6 +177,10 @@ void SimStandin::onSubscribe(Connection& c, const ClientPacket& p) {
         queueException(c, excError, p.sendId, 2);
         return;
     }
+    if (!gf_knownSystemEvent(*name)) {
+        queueException(c, excNameUnrecognized, p.sendId, 2);
+        return;
+    }
     const std::uint32_t eventId = *r.u32(16);
     c.systemEvents[gf_lower(*name)] = eventId;
     c.info.subscriptions.push_back(*name);
@@ -171,6 +204,30 @@ void SimStandin::onAddToDataDefinition(Connection& c, const ClientPacket& p) {
         queueException(c, excError, p.sendId, 3);
         return;
     }
+    const VariableInfo* variable = gf_findVariable(*name);
+    if (variable == nullptr) {
+        queueException(c, excNameUnrecognized, p.sendId, 2);
+        return;
+    }
+    if (!gf_unitsFit(*variable, *units)) {
+        queueException(c, excNameUnrecognized, p.sendId, 3);
+        return;
+    }
+    const std::uint32_t type = *r.u32(532);
+    const bool knownType = gf_datumBytes(type) != 0 || type == datumStringV;
+    if (!knownType || gf_isTextDatumType(type) != (variable->kind == VariableKind::text)) {
+        queueException(c, excInvalidDataType, p.sendId, 4);
+        return;
+    }
+    const float epsilon = *r.f32(536);
+    if (!std::isfinite(epsilon) || epsilon < 0.0F) {
+        queueException(c, excError, p.sendId, 5);
+        return;
+    }
+    if (*r.u32(540) != kUnusedDatumId) {  // a datum id only serves tagged data, which the stand-in has not
+        queueException(c, excError, p.sendId, 6);
+        return;
+    }
     c.info.definitions[*r.u32(16)].push_back(
         Datum{*name, *units, *r.u32(532), gf_lower(*name), gf_lower(*units).rfind("rad", 0) == 0});
 }
@@ -181,6 +238,22 @@ void SimStandin::onRequestData(Connection& c, const ClientPacket& p) {
     const std::uint32_t defineId = *r.u32(20);
     const std::uint32_t objectId = *r.u32(24);
     const std::uint32_t period = *r.u32(28);
+    if (period > periodSecond) {
+        queueException(c, excInvalidEnum, p.sendId, 4);
+        return;
+    }
+    if ((*r.u32(32) & ~kRequestFlagChanged) != 0) {
+        queueException(c, excError, p.sendId, 5);
+        return;
+    }
+    // Origin, interval and limit (frames to skip, between, and how many
+    // answers): the program asks for none, and the stand-in serves none.
+    for (std::uint32_t field = 0; field < 3; ++field) {
+        if (*r.u32(36 + 4 * field) != 0) {
+            queueException(c, excError, p.sendId, 6 + field);
+            return;
+        }
+    }
     std::erase_if(c.periodic, [&](const auto& q) { return q.requestId == requestId; });
     if (period == periodNever) return;
     const auto definition = c.info.definitions.find(defineId);
@@ -206,6 +279,14 @@ void SimStandin::onRequestDataByType(Connection& c, const ClientPacket& p) {
     const std::uint32_t defineId = *r.u32(20);
     const double radiusM = *r.u32(24);
     const std::uint32_t type = *r.u32(28);
+    if (radiusM > kMaxRadiusM) {
+        queueException(c, excError, p.sendId, 3);
+        return;
+    }
+    if (type > kLastObjectType) {
+        queueException(c, excInvalidEnum, p.sendId, 4);
+        return;
+    }
     const auto definition = c.info.definitions.find(defineId);
     if (definition == c.info.definitions.end()) {
         queueException(c, excUnrecognizedId, p.sendId, 2);

@@ -41,15 +41,18 @@ std::optional<std::string> ByteReader::text(std::size_t offset, std::size_t fiel
     }
     std::string value;
     bool ended = false;
+    bool padded = true;
     for (std::size_t i = 0; i < fieldBytes; ++i) {
         const auto c = m_bytes[offset + i];
-        if (c == 0) {
+        if (ended) {
+            padded = padded && c == 0;
+        } else if (c == 0) {
             ended = true;
-            break;
+        } else {
+            value.push_back(static_cast<char>(c));
         }
-        value.push_back(static_cast<char>(c));
     }
-    if (terminated) *terminated = ended;
+    if (terminated) *terminated = ended && padded;
     return value;
 }
 

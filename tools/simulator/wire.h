@@ -21,7 +21,8 @@ public:
     std::optional<double> f64(std::size_t offset);
     std::optional<float> f32(std::size_t offset);
     // The text of a fixed field up to its terminator; nothing when the field
-    // lies past the end. terminated tells whether a zero ended it inside the field.
+    // lies past the end. terminated tells whether a zero ended it inside the
+    // field with only zeros after it, as the simulator expects a text field.
     std::optional<std::string> text(std::size_t offset, std::size_t fieldBytes, bool* terminated = nullptr);
     std::span<const std::uint8_t> tail(std::size_t offset) const;
     std::size_t size() const { return m_bytes.size(); }
