@@ -1,6 +1,9 @@
 #include "service/service_standin.h"
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
+#include <initializer_list>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -19,14 +22,69 @@ double lf_now() {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-double lf_number(const ReceivedForm& form, const std::string& name, double def = 0.0) {
+constexpr int statusParameterFault = 400;
+constexpr const char* formType = "application/x-www-form-urlencoded";
+
+// The whole field as a number; nothing when it is missing or holds anything else.
+std::optional<double> lf_numberField(const ReceivedForm& form, const std::string& name) {
+    if (form.fields.count(name) == 0) return std::nullopt;
     const std::string text = form.field(name);
-    if (text.empty()) return def;
-    try {
-        return std::stod(text);
-    } catch (const std::exception&) {
-        return def;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// A field checked by lf_refusal: always there and a number.
+double lf_number(const ReceivedForm& form, const std::string& name) { return lf_numberField(form, name).value_or(0.0); }
+
+// What the service refuses as a parameter fault, as it would: a body that is
+// not a form, a query type it does not serve, a field that is missing, not a
+// number where a number belongs, or out of its range. Empty when the form is
+// sound.
+std::string lf_refusal(StandInEndpoint endpoint, const ReceivedForm& form) {
+    if (form.contentType.rfind(formType, 0) != 0) return "not a form: " + form.contentType;
+    const auto number = [&](const std::string& name, double low, double high) -> std::string {
+        const auto value = lf_numberField(form, name);
+        if (!value) return name + " missing or not a number";
+        if (*value < low || *value > high) return name + " out of range";
+        return {};
+    };
+    const auto first = [](std::initializer_list<std::string> faults) {
+        for (const auto& fault : faults)
+            if (!fault.empty()) return fault;
+        return std::string();
+    };
+    const std::string toffset = number("toffset", 0, 40320);
+    switch (endpoint) {
+        case StandInEndpoint::auth: {
+            if (form.field("license").empty()) return "license missing";
+            const std::string software = form.field("software");
+            const auto joint = software.rfind('_');
+            if (joint == std::string::npos || joint == 0 || joint + 1 == software.size()) return "software missing";
+            return {};
+        }
+        case StandInEndpoint::deauth: return {};
+        case StandInEndpoint::live:
+        case StandInEndpoint::history:
+        case StandInEndpoint::parked: {
+            const std::string querytype = form.field("querytype");
+            if (querytype != "locationtraffic" && querytype != "parkedtraffic") return "querytype unknown: " + querytype;
+            std::string fault = first({number("top", -90, 90), number("bottom", -90, 90), number("left", -180, 180),
+                                       number("right", -180, 180), toffset});
+            if (fault.empty() && lf_number(form, "top") <= lf_number(form, "bottom")) fault = "top not above bottom";
+            if (fault.empty() && endpoint == StandInEndpoint::history)
+                fault = querytype != "locationtraffic" ? "history of parked traffic"
+                                                       : first({number("buffercount", 1, 10), number("buffertime", 1, 60)});
+            return fault;
+        }
+        case StandInEndpoint::nearestMetar: return first({toffset, number("lat", -90, 90), number("lon", -180, 180)});
+        case StandInEndpoint::weather:
+            if (form.field("querytype") != "locwx") return "querytype unknown: " + form.field("querytype");
+            if (form.fields.count("airports") == 0) return "airports missing";
+            return first({toffset, number("lat", -90, 90), number("lon", -180, 180), number("alt", 0, 100000)});
     }
+    return {};
 }
 
 std::optional<StandInEndpoint> lf_endpointByName(const std::string& name) {
@@ -244,6 +302,10 @@ ServiceStandIn::Answer ServiceStandIn::handle(const std::string& path, ReceivedF
     } else if (!form.field("buffercount").empty()) {
         endpoint = StandInEndpoint::history;
     }
+    if (const std::string fault = lf_refusal(endpoint, form); !fault.empty()) {
+        const nlohmann::json reply{{"status", statusParameterFault}, {"message", "parameter fault: " + fault}};
+        return Answer{200, reply.dump()};
+    }
     if (const std::optional<Injection> injection = takeInjection(endpoint)) {
         if (injection->delayMs != 0 && !waitOrStop(injection->delayMs)) return Answer{503, ""};
         Answer answer;
@@ -293,8 +355,8 @@ ServiceStandIn::Answer ServiceStandIn::answerFor(StandInEndpoint endpoint, const
             record("live", reply["data"]);
             break;
         case StandInEndpoint::history: {
-            const int count = static_cast<int>(lf_number(form, "buffercount", 5));
-            const double spacing = lf_number(form, "buffertime", 6);
+            const int count = static_cast<int>(lf_number(form, "buffercount"));
+            const double spacing = lf_number(form, "buffertime");
             nlohmann::json data = nlohmann::json::object();
             for (int i = 0; i < count && i < 10; ++i) {
                 data[fmt::format("buffer_{}", i)] = gf_trafficData(s, lf_number(form, "top"), lf_number(form, "bottom"),

@@ -2,7 +2,10 @@
 // A stand-in for the live-traffic service on loopback: HTTPS on a port the
 // system chooses, the five endpoints with scripted traffic (Scenario), faults
 // to inject per endpoint (a status, a raw or empty body, malformed JSON, a
-// stall), and a record of every form it received.
+// stall), and a record of every form it received. It refuses what the service
+// refuses, with status 400 and "parameter fault: ...": a body that is not a
+// form, an unknown query type, a missing license or software, and a field that
+// is missing, not a number or out of its range.
 //
 // Threads: the server answers on its own threads; the scenario, the valid
 // sessions, the injections and the received forms are owned by m_mutex, so a

@@ -5,6 +5,8 @@
 #include <set>
 #include <stdexcept>
 
+#include <fmt/format.h>
+
 #include "feed/parked_traffic.h"
 #include "service_fixture.h"
 
@@ -238,6 +240,33 @@ TEST_F(Readers, ALateParkedAnswerIsNotTakenForANewerRequest) {
     std::size_t parkedForms = 0;
     for (const auto& f : service->forms()) parkedForms += f.field("querytype") == "parkedtraffic" ? 1 : 0;
     EXPECT_EQ(parkedForms, 2U);
+}
+
+// A time-shifted run: every body of the readers, whole, with its offset; the
+// stand-in refuses a body with a field dropped or out of its range, so a
+// swapped latitude and longitude or a lost toffset fails here.
+TEST_F(Readers, EveryBodyOfATimeShiftedRunWhole) {
+    g_trafficReader.toffset = 90;
+    g_weatherReader.toffset = 90;
+    startTraffic();
+    gf_startWeatherReader();
+    ASSERT_TRUE(eventually([this] { return service->forms("/v4/weather").size() >= 1; }));
+    ASSERT_TRUE(eventually([this] { return service->forms("/v4/traffic").size() >= 2; }));
+    const std::string guid = g_trafficReader.guid();
+    const QueryBox box = g_trafficReader.queryState().liveBox;
+    const std::string boxText =
+        fmt::format("top={:.2F}&bottom={:.2F}&left={:.2F}&right={:.2F}", box.top, box.bottom, box.left, box.right);
+    const auto traffic = service->forms("/v4/traffic");
+    EXPECT_EQ(traffic[0].body, fmt::format("GUID={}&{}&querytype=locationtraffic&toffset=90&buffercount=5&buffertime=6",
+                                           guid, boxText));
+    EXPECT_EQ(traffic[1].body, fmt::format("GUID={}&{}&querytype=locationtraffic&toffset=90", guid, boxText));
+    EXPECT_EQ(service->forms("/v4/nearestmetar").at(0).body,
+              fmt::format("GUID={}&toffset=90&lat={:.4F}&lon={:.4F}", guid, g_ehamLat, g_ehamLon));
+    EXPECT_EQ(service->forms("/v4/weather").at(0).body,
+              fmt::format("GUID={}&querytype=locwx&toffset=90&lat={:.4F}&lon={:.4F}&alt=0&airports=EHAM", guid,
+                          g_ehamLat, g_ehamLon));
+    EXPECT_FALSE(logContains("parameter fault"));
+    EXPECT_EQ(gf_exitReason(), ExitReason::notYetSet);
 }
 
 TEST_F(Readers, WeatherKeepsTheLastValidQnh) {

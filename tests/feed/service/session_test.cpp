@@ -3,6 +3,10 @@
 #include <mutex>
 #include <vector>
 
+#include <curl/curl.h>
+#include <fmt/format.h>
+
+#include "foundation/curl_handle.h"
 #include "foundation/user_error.h"
 #include "service_fixture.h"
 
@@ -204,6 +208,48 @@ TEST_F(Session, StructuredOrDeeplyNestedLoginRepliesAreRefusedSafely) {
     EXPECT_TRUE(logContains("authenticate: JSON nested deeper than 32 levels"));
     EXPECT_FALSE(g_weatherReader.hasSession());
     lf_takeSleeps();
+}
+
+// The stand-in refuses what the service refuses: a body that is not a form,
+// a missing license or software, an unknown query type, a field missing, not
+// a number or out of its range.
+TEST_F(Session, TheStandInRefusesWhatTheServiceRefuses) {
+    const auto post = [this](const std::string& path, const std::string& body,
+                             const std::string& contentType = "application/x-www-form-urlencoded") {
+        CurlHandle curl(curl_easy_init());
+        std::string reply;
+        const std::string url = service->baseUrl() + path;
+        const std::string header = "Content-Type: " + contentType;
+        curl_slist* headers = curl_slist_append(nullptr, header.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl.get(), CURLOPT_CAINFO, service->caFile().c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &lf_callbackwriter);
+        curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply);
+        curl_easy_perform(curl.get());
+        curl_slist_free_all(headers);
+        const auto answer = nlohmann::json::parse(reply, nullptr, false);
+        return answer.is_object() ? answer.value("status", 0) : -1;
+    };
+    EXPECT_EQ(post("/v4/auth", "license=K&software=TLVR_P3D_11.0.2"), 200);
+    EXPECT_EQ(post("/v4/auth", "license=K&software=TLVR_P3D_11.0.2", "text/plain"), 400);
+    EXPECT_EQ(post("/v4/auth", "software=TLVR_P3D_11.0.2"), 400);
+    EXPECT_EQ(post("/v4/auth", "license=K"), 400);
+    service->addSession("G");
+    const std::string box = "GUID=G&top=52.44&bottom=52.17&left=4.54&right=4.98";
+    EXPECT_EQ(post("/v4/traffic", box + "&querytype=locationtraffic&toffset=0"), 200);
+    EXPECT_EQ(post("/v4/traffic", box + "&querytype=airporttraffic&toffset=0"), 400);
+    EXPECT_EQ(post("/v4/traffic", box + "&querytype=locationtraffic"), 400);  // no toffset
+    EXPECT_EQ(post("/v4/traffic", "GUID=G&top=52.17&bottom=52.44&left=4.54&right=4.98&querytype=locationtraffic&toffset=0"),
+              400);  // top and bottom swapped
+    EXPECT_EQ(post("/v4/traffic", box + "&querytype=locationtraffic&toffset=0&buffercount=x&buffertime=6"), 400);
+    EXPECT_EQ(post("/v4/nearestmetar", "GUID=G&toffset=0&lat=52.3086&lon=4.7639"), 200);
+    EXPECT_EQ(post("/v4/nearestmetar", "GUID=G&toffset=0&lat=152.3086&lon=4.7639"), 400);
+    EXPECT_EQ(post("/v4/nearestmetar", "GUID=G&toffset=0&lon=4.7639"), 400);
+    EXPECT_EQ(post("/v4/weather", "GUID=G&querytype=locwx&toffset=0&lat=52.3&lon=4.7&alt=0&airports=EHAM"), 200);
+    EXPECT_EQ(post("/v4/weather", "GUID=G&querytype=locwx&toffset=0&lat=52.3&lon=4.7&alt=0"), 400);
+    EXPECT_EQ(post("/v4/weather", "GUID=G&querytype=wx&toffset=0&lat=52.3&lon=4.7&alt=0&airports=EHAM"), 400);
 }
 
 TEST_F(Session, ClosingTheProgramEndsAStalledLogin) {
