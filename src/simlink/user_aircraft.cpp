@@ -1,5 +1,6 @@
 #include "simlink/user_aircraft.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <mutex>
@@ -26,6 +27,7 @@ namespace {
 
 constexpr std::int64_t secondsPerDay = 86400;
 constexpr std::int64_t daysPerYear = 365;
+constexpr std::int64_t daysPerLeapYear = 366;
 constexpr std::int64_t daysBefore1970 = 719163;  // days from 1 January of year 1 to 1 January 1970
 constexpr double metresPerNm = 1852.0;
 constexpr std::size_t typeCodeMaxChars = 4;  // a shorter model is an ICAO type code
@@ -128,6 +130,10 @@ bool lf_requestUserData(std::uint32_t requestId, std::uint32_t definition) {
 bool gf_hasPosition(double lat, double lon) { return std::abs(lat) > g_noPositionDeg || std::abs(lon) > g_noPositionDeg; }
 
 std::int64_t gf_zuluToUnixSeconds(std::int64_t zuluYear, std::int64_t dayOfYear, std::int64_t secondsOfDay) {
+    // The simulator's words may hold anything: kept to a day of a year and a
+    // second of a day, the sum cannot overflow.
+    dayOfYear = std::clamp<std::int64_t>(dayOfYear, 1, daysPerLeapYear);
+    secondsOfDay = std::clamp<std::int64_t>(secondsOfDay, 0, secondsPerDay - 1);
     const auto year = static_cast<std::int64_t>(static_cast<std::int16_t>(zuluYear & 0xFFFF));
     const std::int64_t y = year - 1;
     const std::int64_t q = y / 100;  // truncated towards zero

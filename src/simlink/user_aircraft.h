@@ -68,7 +68,8 @@ void gf_requestUserAcTitleAndModel();
 std::int64_t gf_simUtcTime();
 
 // days since 1970 x 86400 + seconds of the day, for a zulu year (low 16 bits,
-// signed) and day of year.
+// signed) and day of year. A day outside 1..366 or a second outside 0..86399
+// is taken as the nearest one inside.
 std::int64_t gf_zuluToUnixSeconds(std::int64_t zuluYear, std::int64_t dayOfYear, std::int64_t secondsOfDay);
 
 // ---------------------------------------------------------------- SimClient thread

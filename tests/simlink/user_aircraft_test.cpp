@@ -1,5 +1,7 @@
 // The user aircraft's replies: simulator time, the jump test, the title and
 // the model with its wing span and category.
+#include <cstdint>
+
 #include "foundation/user_error.h"
 #include "liveries/dbase.h"
 #include "shell/common/main_window_state.h"
@@ -42,6 +44,9 @@ TEST(SimTime, ZuluYearDayAndTimeGiveUnixSeconds) {
     EXPECT_EQ(gf_zuluToUnixSeconds(2024, 366, 86399), 1735689599);
     EXPECT_EQ(gf_zuluToUnixSeconds(0x10000 + 2024, 60, 3600), 1709168400);  // only the low 16 bits count
     EXPECT_EQ(gf_zuluToUnixSeconds(1969, 365, 0), -86400);
+    // Words of a broken or hostile simulator overflow nothing.
+    EXPECT_EQ(gf_zuluToUnixSeconds(2024, 4503599626650967, 0), gf_zuluToUnixSeconds(2024, 366, 0));
+    EXPECT_EQ(gf_zuluToUnixSeconds(2024, INT64_MIN, INT64_MAX), gf_zuluToUnixSeconds(2024, 1, 86399));
 }
 
 TEST(AnsiText, TheCodePageBecomesUtf8AndCutsKeepWholeCharacters) {
