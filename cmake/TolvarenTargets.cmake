@@ -1,3 +1,26 @@
+# tlv_c_string(<var> <text>): the text as it may stand in a C++ string literal
+# (backslashes and quotes escaped), so that a Windows path survives.
+function(tlv_c_string out text)
+    string(REPLACE "\\" "\\\\" text "${text}")
+    string(REPLACE "\"" "\\\"" text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# tlv_sites_library(<name> <STATIC|OBJECT> <service host> <its CA file>
+# <download base URL> <its CA file>): the definitions of foundation/sites.h.
+# The foundation links the program's (tlv_sites, a static library); an
+# executable that links an OBJECT one besides gets that one's addresses, as
+# its objects come before every library on the link line.
+function(tlv_sites_library name kind serviceHost serviceCa downloadUrl downloadCa)
+    tlv_c_string(TLV_SITES_SERVICE_HOST "${serviceHost}")
+    tlv_c_string(TLV_SITES_SERVICE_CA_FILE "${serviceCa}")
+    tlv_c_string(TLV_SITES_DOWNLOAD_BASE_URL "${downloadUrl}")
+    tlv_c_string(TLV_SITES_DOWNLOAD_CA_FILE "${downloadCa}")
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/sites.cpp.in ${CMAKE_BINARY_DIR}/generated/${name}.cpp @ONLY)
+    add_library(${name} ${kind} ${CMAKE_BINARY_DIR}/generated/${name}.cpp)
+    target_link_libraries(${name} PRIVATE tlv_options)
+endfunction()
+
 # One static library per source folder: every .cpp of the folder, plus the
 # platform side that matches the target.
 function(tlv_add_library name)
@@ -49,6 +72,35 @@ function(tlv_add_tests prefix)
             DISCOVERY_TIMEOUT 60
             PROPERTIES ${props})
     endforeach()
+endfunction()
+
+# tlv_add_fuzz_target(<name> SOURCE <file> LIBS <libraries> LABEL <label>
+# [FILE_PER_INPUT]): a fuzz target of one reader of outside input (<file>
+# defines LLVMFuzzerTestOneInput and fuzzSeeds, see
+# tests/liveries/fuzz/fuzz_target.h). Every compiler builds fuzz_replay_<name>,
+# which CTest runs over the seeds and a fixed series of mutations (a short one
+# under Wine for a target that writes a file per input: each costs milliseconds
+# there); a TOLVAREN_FUZZ build (clang, every library instrumented) also builds
+# the libFuzzer program fuzz_<name> (scripts/fuzz runs it).
+function(tlv_add_fuzz_target name)
+    cmake_parse_arguments(ARG "FILE_PER_INPUT" "SOURCE;LABEL" "LIBS" ${ARGN})
+    set(driver ${CMAKE_SOURCE_DIR}/tests/liveries/fuzz)
+    add_executable(fuzz_replay_${name} ${ARG_SOURCE} ${driver}/replay_main.cpp)
+    target_include_directories(fuzz_replay_${name} PRIVATE ${driver})
+    target_link_libraries(fuzz_replay_${name} PRIVATE ${ARG_LIBS} tlv_testsupport)
+    set(series)
+    if(ARG_FILE_PER_INPUT AND CMAKE_CROSSCOMPILING)
+        set(series --mutations 40)
+    endif()
+    add_test(NAME fuzz_replay_${name} COMMAND fuzz_replay_${name} ${series})
+    set_tests_properties(fuzz_replay_${name} PROPERTIES LABELS "${ARG_LABEL};fuzz" TIMEOUT 300)
+    if(TOLVAREN_FUZZ)
+        add_executable(fuzz_${name} ${ARG_SOURCE})
+        target_include_directories(fuzz_${name} PRIVATE ${driver})
+        target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(fuzz_${name} PRIVATE ${ARG_LIBS} tlv_testsupport)
+    endif()
 endfunction()
 
 # tlv_windows_program(): resources, GUI subsystem and window smoke test of the exe.

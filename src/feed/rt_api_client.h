@@ -124,6 +124,9 @@ public:
     // Login and logout (worker thread): see session.cpp.
     bool authenticate(std::int32_t& status);
     void deauthenticate();
+    // What the login makes of the reply it received: a session, or the
+    // refusal's status. Throws on a reply that is not JSON (or nested too deep).
+    bool takeLoginReply(std::int32_t& status);
 
     // The session id; empty = no session. Any thread.
     std::string guid() const;

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#include "build_config.h"
+#include "foundation/sites.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
 #include "foundation/text_file.h"

@@ -74,35 +74,39 @@ bool RtApiClient::authenticate(std::int32_t& status) {
             gf_logLine("Authentication: empty response");
             return false;
         }
-        const nlohmann::json answer = gf_parseJson(reply);
-        const auto statusMember = answer.is_object() ? answer.find("status") : answer.end();
-        const bool hasStatus = answer.is_object() && statusMember != answer.end();
-        const bool integerStatus = hasStatus && statusMember->is_number_integer();
-        const std::int32_t st = lf_replyStatus(answer);
-        if (integerStatus && lf_isRefusal(st)) {
-            status = st;
-            return false;
-        }
-        // A session needs a real id, and a status that says so (or none at all).
-        const std::string id = lf_jsonString(answer, "GUID", "");
-        if ((hasStatus && !(integerStatus && st == g_statusOk)) || id.empty()) {
-            if (integerStatus) status = st;
-            gf_logMarked("Authentication refused, status: {} {}", hasStatus ? lf_statusText(*statusMember) : "none",
-                         lf_jsonString(answer, "message", id.empty() ? "no GUID" : ""));
-            return false;
-        }
-        rrl = lf_replyWait(answer, "rrl");
-        wrrl = lf_replyWait(answer, "wrrl");
-        gf_logLine("\nAuthenticated at RT server '{}'", lf_jsonString(answer, "server", "?"));
-        setGuid(id);
-        lf_setSessionFlag(true);
-        lf_sessionSleep(wrrl.load());
-        return true;
+        return takeLoginReply(status);
     } catch (const std::exception& e) {
         gf_logMarked("{}: {}", "authenticate", e.what());
         lf_sessionSleep(wrrl.load());
         return false;
     }
+}
+
+bool RtApiClient::takeLoginReply(std::int32_t& status) {
+    const nlohmann::json answer = gf_parseJson(reply);
+    const auto statusMember = answer.is_object() ? answer.find("status") : answer.end();
+    const bool hasStatus = answer.is_object() && statusMember != answer.end();
+    const bool integerStatus = hasStatus && statusMember->is_number_integer();
+    const std::int32_t st = lf_replyStatus(answer);
+    if (integerStatus && lf_isRefusal(st)) {
+        status = st;
+        return false;
+    }
+    // A session needs a real id, and a status that says so (or none at all).
+    const std::string id = lf_jsonString(answer, "GUID", "");
+    if ((hasStatus && !(integerStatus && st == g_statusOk)) || id.empty()) {
+        if (integerStatus) status = st;
+        gf_logMarked("Authentication refused, status: {} {}", hasStatus ? lf_statusText(*statusMember) : "none",
+                     lf_jsonString(answer, "message", id.empty() ? "no GUID" : ""));
+        return false;
+    }
+    rrl = lf_replyWait(answer, "rrl");
+    wrrl = lf_replyWait(answer, "wrrl");
+    gf_logLine("\nAuthenticated at RT server '{}'", lf_jsonString(answer, "server", "?"));
+    setGuid(id);
+    lf_setSessionFlag(true);
+    lf_sessionSleep(wrrl.load());
+    return true;
 }
 
 void RtApiClient::deauthenticate() {

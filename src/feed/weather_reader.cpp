@@ -120,41 +120,45 @@ bool WeatherReader::nearestmetar(std::int32_t& status) {
                 gf_logMarked("{} nearestmetar code: {}", lf_nowText(), curl_easy_strerror(rc));
         } else if (weatherReply.empty()) {
             gf_logMarked("nearest metar: empty content");
-        } else {
-            const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
-            if (answer.is_discarded()) {
-                gf_logMarked("nearest metar: invalid JSON");
-            } else {
-                const std::int32_t st = lf_replyStatus(answer);
-                if (st == g_statusOk) {
-                    const auto data = answer.find("data");
-                    if (data == answer.end() || data->is_null() || ((data->is_object() || data->is_array()) && data->empty())) {
-                        metarStation.clear();
-                    } else {
-                        const nlohmann::json& first = data->at(0);
-                        if (!first.is_object()) throw std::runtime_error("nearest metar: no station record");
-                        const std::string station = lf_jsonString(first, "ICAO", "");
-                        if (!station.empty()) {
-                            metarStation = station;
-                            weatherOk = true;
-                            waitInterval(wrrl.load());
-                            return true;
-                        }
-                        metarStation.clear();
-                    }
-                } else {
-                    status = st;
-                    if (st == statusSlowDown || st == statusServerError) {
-                        gf_logMarked("{} json nearestmetar {}", st, lf_jsonString(answer, "message", ""));
-                    }
-                }
-            }
+        } else if (takeNearestMetarReply(status)) {
+            waitInterval(wrrl.load());
+            return true;
         }
     } catch (const std::exception& e) {
         gf_logMarked("{}: {}", "nearestmetar", e.what());
     }
     waitInterval(wrrl.load());
     return false;
+}
+
+bool WeatherReader::takeNearestMetarReply(std::int32_t& status) {
+    const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
+    if (answer.is_discarded()) {
+        gf_logMarked("nearest metar: invalid JSON");
+        return false;
+    }
+    const std::int32_t st = lf_replyStatus(answer);
+    if (st != g_statusOk) {
+        status = st;
+        if (st == statusSlowDown || st == statusServerError)
+            gf_logMarked("{} json nearestmetar {}", st, lf_jsonString(answer, "message", ""));
+        return false;
+    }
+    const auto data = answer.find("data");
+    if (data == answer.end() || data->is_null() || ((data->is_object() || data->is_array()) && data->empty())) {
+        metarStation.clear();
+        return false;
+    }
+    const nlohmann::json& first = data->at(0);
+    if (!first.is_object()) throw std::runtime_error("nearest metar: no station record");
+    const std::string station = lf_jsonString(first, "ICAO", "");
+    if (station.empty()) {
+        metarStation.clear();
+        return false;
+    }
+    metarStation = station;
+    weatherOk = true;
+    return true;
 }
 
 bool WeatherReader::weatherPass(std::int32_t& status) {
@@ -178,36 +182,41 @@ bool WeatherReader::weatherPass(std::int32_t& status) {
             gf_logMarked("Empty content?, no QNH to be found");
             return true;
         }
-        const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
-        if (answer.is_discarded()) {
-            gf_logMarked("Invalid JSON: {}", lf_loggedReply(weatherReply));
-            return true;
-        }
-        const std::int32_t st = lf_replyStatus(answer);
-        if (st == g_statusOk) {
-            wrrl = lf_replyWait(answer, "wrrl");
-            const auto data = answer.find("data");
-            const std::optional<std::int32_t> q = gf_findQnh(data != answer.end() ? *data : nlohmann::json());
-            if (!q) {
-                // Without a usable QNH the last valid one stays; before the
-                // first one the standard value is shown.
-                if (g_mainWindowState.qnh.load() == 0) applyQnh(g_standardQnh);
-            } else if (*q < g_minQnh || *q > g_maxQnh) {
-                gf_logMarked("Strange QNH {} found in {}", *q, lf_loggedReply(weatherReply));
-            } else if (!(*q == lastQnh && *q != g_standardQnh)) {
-                applyQnh(*q);
-            }
-            weatherOk = true;
-        } else if (st == statusSlowDown || st == statusServerError) {
-            status = st;
-            gf_logMarked("{} json weather {}", st, lf_jsonString(answer, "message", ""));
-            weatherOk = false;
-        } else {
-            status = st;
-            return false;
-        }
+        return takeWeatherReply(status);
     } catch (const std::exception& e) {
         gf_logMarked("{}: {}", "receive", e.what());
+    }
+    return true;
+}
+
+bool WeatherReader::takeWeatherReply(std::int32_t& status) {
+    const nlohmann::json answer = gf_parseJsonOrDiscard(weatherReply);
+    if (answer.is_discarded()) {
+        gf_logMarked("Invalid JSON: {}", lf_loggedReply(weatherReply));
+        return true;
+    }
+    const std::int32_t st = lf_replyStatus(answer);
+    if (st == g_statusOk) {
+        wrrl = lf_replyWait(answer, "wrrl");
+        const auto data = answer.find("data");
+        const std::optional<std::int32_t> q = gf_findQnh(data != answer.end() ? *data : nlohmann::json());
+        if (!q) {
+            // Without a usable QNH the last valid one stays; before the
+            // first one the standard value is shown.
+            if (g_mainWindowState.qnh.load() == 0) applyQnh(g_standardQnh);
+        } else if (*q < g_minQnh || *q > g_maxQnh) {
+            gf_logMarked("Strange QNH {} found in {}", *q, lf_loggedReply(weatherReply));
+        } else if (!(*q == lastQnh && *q != g_standardQnh)) {
+            applyQnh(*q);
+        }
+        weatherOk = true;
+    } else if (st == statusSlowDown || st == statusServerError) {
+        status = st;
+        gf_logMarked("{} json weather {}", st, lf_jsonString(answer, "message", ""));
+        weatherOk = false;
+    } else {
+        status = st;
+        return false;
     }
     return true;
 }

@@ -40,6 +40,12 @@ public:
     // One weather request and what follows from its reply; false when the
     // reply's status ends the reader (stored in status).
     bool weatherPass(std::int32_t& status);
+    // What the two requests make of the reply in weatherReply: the nearest
+    // station (true when one was found), and the QNH (false when the reply's
+    // status ends the reader). Reader thread; they may throw on odd replies,
+    // which the requests catch.
+    bool takeNearestMetarReply(std::int32_t& status);
+    bool takeWeatherReply(std::int32_t& status);
     // A new QNH to the four places that hold it (when it differs).
     void applyQnh(std::int32_t qnh);
 

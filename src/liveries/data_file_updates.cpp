@@ -104,8 +104,7 @@ bool lf_installDataFile(const DataFile& file) {
     return installed;
 }
 
-void lf_checkDataFile(const nlohmann::json& doc, const DataFile& file) {
-    const auto offered = lf_offeredVersion(doc, file.key);
+void lf_checkDataFile(const std::optional<VersionData>& offered, const DataFile& file) {
     if (!offered) {
         gf_logMarked("{} version not found", file.key);
         return;
@@ -123,21 +122,17 @@ void lf_checkDataFile(const nlohmann::json& doc, const DataFile& file) {
     gf_logLine("{} updated to {}", file.key, text);
 }
 
-std::optional<nlohmann::json> lf_readVersions(const fs::path& path) {
-    std::ifstream in(path);
-    if (!in) {
-        gf_logMarked("Cannot open versions.json");
-        return std::nullopt;
-    }
+}  // namespace
+
+std::optional<OfferedDataFiles> gf_readOfferedVersions(std::istream& in) {
     try {
-        return gf_parseJson(in);
+        const nlohmann::json doc = gf_parseJson(in);
+        return OfferedDataFiles{lf_offeredVersion(doc, "aig"), lf_offeredVersion(doc, "dbase")};
     } catch (const std::exception& e) {
         gf_logMarked("versions.json is not valid, the installed data files stay: {}", e.what());
     }
     return std::nullopt;
 }
-
-}  // namespace
 
 void gf_checkDataFileVersions() {
     try {
@@ -148,10 +143,15 @@ void gf_checkDataFileVersions() {
             gf_logMarked("Downloading version info from my web site failed!");
             return;
         }
-        const auto doc = lf_readVersions(versionsPath);
-        if (!doc) return;
-        lf_checkDataFile(*doc, {"aig", "AIG-regcodes.enc", g_regcodesEncFile, AIG_VERSION});
-        lf_checkDataFile(*doc, {"dbase", "dbase.enc", g_dbaseEncFile, DBASE_VERSION});
+        std::ifstream in(versionsPath);
+        if (!in) {
+            gf_logMarked("Cannot open versions.json");
+            return;
+        }
+        const auto offered = gf_readOfferedVersions(in);
+        if (!offered) return;
+        lf_checkDataFile(offered->aig, {"aig", "AIG-regcodes.enc", g_regcodesEncFile, AIG_VERSION});
+        lf_checkDataFile(offered->dbase, {"dbase", "dbase.enc", g_dbaseEncFile, DBASE_VERSION});
     } catch (const std::exception& e) {
         gf_logMarked("{} exception: {}", "gf_checkDataFileVersions", e.what());
     }

@@ -8,7 +8,22 @@
 //
 // Runs on the worker thread during start-up.
 
+#include <istream>
+#include <optional>
+
+#include "foundation/version_data.h"
+
 namespace zrb {
+
+// The versions versions.json offers: for each data file, none when its member
+// is missing or not an object of three 32-bit integers.
+struct OfferedDataFiles {
+    std::optional<VersionData> aig;
+    std::optional<VersionData> dbase;
+};
+// Reads versions.json from the stream; nothing (and a warning in the log)
+// when it is not JSON or is nested deeper than any versions.json.
+std::optional<OfferedDataFiles> gf_readOfferedVersions(std::istream& in);
 
 // Fetches versions.json and, for "aig" and then "dbase", downloads the file
 // into input/ when the offered version is newer than the setting or the local

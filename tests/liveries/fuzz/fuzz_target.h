@@ -11,3 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 std::vector<std::string> fuzzSeeds();
+
+// A literal's bytes, the zero bytes inside it included (for seeds).
+template <std::size_t N>
+std::string fuzzBytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}

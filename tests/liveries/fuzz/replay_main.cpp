@@ -1,10 +1,13 @@
 // Runs a fuzz target without libFuzzer: every seed, then a fixed series of
 // mutations of them (byte flips, cuts, insertions, repeats, splices) and of
 // random bytes. The series is the same on every run, so a failure repeats.
-// With a folder argument it also writes the seeds there as a libFuzzer corpus.
+// With a folder argument it also writes the seeds there as a libFuzzer corpus;
+// "--mutations N" runs N mutations per seed and N random inputs (a shorter
+// series, for targets that write a file per input under Wine).
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -61,20 +64,29 @@ void lf_run(const std::string& input) {
 
 int main(int argc, char** argv) {
     const auto seeds = fuzzSeeds();
-    if (argc > 1) {
-        std::filesystem::create_directories(argv[1]);
+    int mutations = mutationsPerSeed;
+    int random = randomInputs;
+    std::filesystem::path corpus;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--mutations" && i + 1 < argc)
+            mutations = random = std::max(0, std::atoi(argv[++i]));
+        else
+            corpus = arg;
+    }
+    if (!corpus.empty()) {
+        std::filesystem::create_directories(corpus);
         for (std::size_t i = 0; i < seeds.size(); ++i)
-            std::ofstream(std::filesystem::path(argv[1]) / ("seed" + std::to_string(i)), std::ios::binary)
-                << seeds[i];
+            std::ofstream(corpus / ("seed" + std::to_string(i)), std::ios::binary) << seeds[i];
     }
     std::mt19937 rng(20240601);
     std::size_t runs = 0;
     for (const auto& seed : seeds) {
         lf_run(seed);
         ++runs;
-        for (int i = 0; i < mutationsPerSeed; ++i, ++runs) lf_run(lf_mutate(seed, seeds, rng));
+        for (int i = 0; i < mutations; ++i, ++runs) lf_run(lf_mutate(seed, seeds, rng));
     }
-    for (int i = 0; i < randomInputs; ++i, ++runs) {
+    for (int i = 0; i < random; ++i, ++runs) {
         std::string input(rng() % maxRandomInput, '\0');
         std::ranges::generate(input, [&] { return static_cast<char>(rng()); });
         lf_run(input);
