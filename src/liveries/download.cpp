@@ -9,9 +9,9 @@
 #include <curl/curl.h>
 #include <fmt/format.h>
 
-#include "build_config.h"
 #include "foundation/curl_handle.h"
 #include "foundation/log.h"
+#include "foundation/sites.h"
 #include "foundation/stop_flags.h"
 #include "foundation/text_file.h"
 
