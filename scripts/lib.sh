@@ -56,6 +56,12 @@ tlv_build() {
     # TLV_TARGET_FILTER (a regular expression) builds only the matching targets.
     local targets=()
     if [ -n "${TLV_TARGET_FILTER:-}" ]; then
+        # A tree configured before a target was added lists it only once
+        # build.ninja is brought up to date.
+        ninja -C "$dir" build.ninja >>"$dir.configure.log" 2>&1 || {
+            cat "$dir.configure.log"
+            return 1
+        }
         mapfile -t targets < <(ninja -C "$dir" -t targets all | sed -n 's/^\([A-Za-z0-9_.-]*\): phony$/\1/p' |
             grep -v '^cmake_object_order' | grep -E "$TLV_TARGET_FILTER")
         [ ${#targets[@]} -gt 0 ] || { echo "no target matches $TLV_TARGET_FILTER"; return 1; }
