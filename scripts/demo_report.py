@@ -392,15 +392,21 @@ class Demo:
                 ax.add_patch(Circle(s["xy"], s["radiusM"], fill=False, edgecolor="0.55", linewidth=0.6, zorder=2))
                 if half_width < 2000:
                     ax.annotate(s["id"], s["xy"], fontsize=5.5, color="0.4", ha="center", va="center", zorder=2)
-            for i, o in enumerate(live):
-                c = colours(i % 10)
+            # One colour per aircraft, however often Tolvaren created it.
+            callsigns = list(dict.fromkeys(o["atcId"] for o in live))
+            labelled = set()
+            for o in live:
+                c = colours(callsigns.index(o["atcId"]) % 10)
                 rx = [p[0] for p in o["received"]["xy"]]
                 ry = [p[1] for p in o["received"]["xy"]]
                 ax.plot(rx, ry, linestyle=(0, (2, 2)), color=c, linewidth=1.2, alpha=0.8, zorder=3)
                 fx = [p[0] for p in o["xy"]]
                 fy = [p[1] for p in o["xy"]]
-                ax.plot(fx, fy, color=c, linewidth=2.2, zorder=4,
-                        label="{} {} ({})".format(o["atcId"], o["received"]["type"], o["title"]))
+                label = None
+                if o["atcId"] not in labelled:
+                    labelled.add(o["atcId"])
+                    label = "{} {} ({})".format(o["atcId"], o["received"]["type"], o["title"])
+                ax.plot(fx, fy, color=c, linewidth=2.2, zorder=4, label=label)
                 ax.plot(fx[:1], fy[:1], marker="o", color=c, markersize=5, zorder=5)
                 ax.plot(fx[-1:], fy[-1:], marker="s", color=c, markersize=5, zorder=5)
                 if half_width > 2000 or any(abs(x) < half_width and abs(y) < half_width for x, y in o["xy"]):
