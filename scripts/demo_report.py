@@ -243,8 +243,12 @@ class Demo:
             last_sent = max(r["sent"] for r in o["received"]["track"])
             last_t = o["received"]["track"][-1]["t"]
             if o["removed"] > last_sent:
-                return "its stream ended ({:.0f} s after its last report was due)".format(
-                    o["removed"] - last_t - FEED_DELAY_S)
+                late_s = o["removed"] - last_t - FEED_DELAY_S
+                if late_s < 0:
+                    # Its track went on: the service stopped reporting it
+                    # because it left the area asked for.
+                    return "it left the area the service reports"
+                return "its stream ended ({:.0f} s after its last report was due)".format(late_s)
         return "removed by Tolvaren"
 
     def close_time(self):

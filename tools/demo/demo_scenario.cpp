@@ -172,9 +172,10 @@ Scenario gf_demoScenario(double epoch) {
     Path klm1394 = lf_final(rwy18C, 100.0);
     lf_landAndPark(klm1394, 1400.0, {{52.3140, 4.7450}, {52.3125, 4.7545}}, gf_schipholStand("C3"), 420.0);
 
-    // Lined up on 24 at the start; takes off at once.
+    // Lined up on 24 at the start, holding long enough to be created on the
+    // runway, then takes off: the demo shows a whole take-off roll.
     Path klm867(startT, rwy24.lat, rwy24.lon, 0.0, 0.0, rwy24.headingDeg);
-    klm867.waitUntil(-5.0);
+    klm867.waitUntil(90.0);
     lf_takeOff(klm867, rwy24, 200.0);
     // At G5: pushes back, taxies to 24 and takes off.
     const DemoStand& g5 = gf_schipholStand("G5");
