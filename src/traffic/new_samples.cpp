@@ -94,6 +94,21 @@ void lf_runwayEvents(LiveAc& a, const PosSample& s) {
         lf_towedTakeOff(a);
 }
 
+// The direction a sample ahead is judged against. On the ground the queue
+// already holds the track up to 30 s ahead, turn-off and taxiway corners
+// included, while the aircraft still rolls along the runway: measured against
+// its heading, every sample past a right-angle corner would be dropped in turn
+// and the queue would run dry before the aircraft reached the corner. There the
+// track arriving at the last queued sample counts; in the air, the heading.
+double lf_queuedTrack(const LiveAc& a) {
+    const std::size_t size = a.samples.size();
+    if (a.onGround == 0 || size < 2) return a.block.headingRad;
+    const LatLon from = gf_samplePos(a.samples[size - 2]);
+    const LatLon to = gf_samplePos(a.samples[size - 1]);
+    if (gf_samePosition(from, to)) return a.block.headingRad;
+    return gf_initialBearing(from, to);
+}
+
 void lf_decode(LiveAc& a, PosSample& s) {
     // The limit counts the sample that arrives: the 201st removes the aircraft.
     if (a.samples.size() >= g_maxQueuedSamples) {
@@ -187,9 +202,9 @@ bool checkNewPosDuringLanding(LiveAc& a, PosSample& s) {
         }
     } else {
         const bool three = a.samples.size() >= 3;
-        if (gf_turnDegrees(gf_samplePos(a.samples.back()), here, heading) >= g_landingTurnDeg) {
+        if (gf_turnDegrees(gf_samplePos(a.samples.back()), here, lf_queuedTrack(a)) >= g_landingTurnDeg) {
             a.samples.pop_back();
-            if (three && gf_turnDegrees(gf_samplePos(a.samples.back()), here, heading) >= g_landingTurnDeg)
+            if (three && gf_turnDegrees(gf_samplePos(a.samples.back()), here, lf_queuedTrack(a)) >= g_landingTurnDeg)
                 a.samples.pop_back();
         }
     }

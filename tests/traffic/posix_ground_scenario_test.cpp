@@ -29,6 +29,7 @@ namespace zrb::test {
 namespace {
 
 constexpr int passesPerPoll = 500;  // one feed poll every 5 s
+constexpr int fastPollPasses = 200;  // every 2 s, as the service reports busy airports
 constexpr double elevationFt = 1416.0;
 constexpr double feetPerMetre = 1.0 / 0.3048;
 // The apron, some 900 m from the user's parked aircraft.
@@ -72,10 +73,10 @@ struct Fix {
     double verticalRateFpm = 0.0;
 };
 
-// Fixes every 5 s along straight legs at one speed, starting at from.
+// Fixes every `seconds` along straight legs at one speed, starting at from.
 void rollAlong(std::vector<Fix>& track, LatLon from, const std::vector<std::pair<double, double>>& legs,
-               double speedKt) {
-    const double stepFt = speedKt * 5.0 / 3600.0 * 6076.11549;
+               double speedKt, double seconds = 5.0) {
+    const double stepFt = speedKt * seconds / 3600.0 * 6076.11549;
     for (const auto& [headingDeg, metres] : legs) {
         const int steps = std::max(1, static_cast<int>(std::lround(metres * feetPerMetre / stepFt)));
         for (int i = 0; i < steps; ++i) {
@@ -131,11 +132,12 @@ protected:
     GroundScenario() { loadParkAirport(); }
 
     // Feeds the fixes one poll each; the check runs after every pass.
-    void play(const Flight& f, const std::vector<Fix>& track, const std::function<void()>& check = [] {}) {
+    void play(const Flight& f, const std::vector<Fix>& track, const std::function<void()>& check = [] {},
+              int pollPasses = passesPerPoll) {
         for (const Fix& x : track) {
             ASSERT_TRUE(s.feedLive({s.record(f, x.p.lat, x.p.lon, x.altitudeFt, x.speedKt, x.headingDeg,
                                              x.verticalRateFpm)}));
-            for (int k = 0; k < passesPerPoll; ++k) {
+            for (int k = 0; k < pollPasses; ++k) {
                 s.pass();
                 check();
             }
@@ -150,6 +152,23 @@ protected:
                 if (o.objectId == c.objectId) return o;
         }
         return std::nullopt;
+    }
+    int creationsOf(const std::string& callsign) {
+        const auto creations = s.sim().creations();
+        return static_cast<int>(std::count_if(creations.begin(), creations.end(),
+                                              [&](const standin::SimAircraft& c) { return c.atcId == callsign; }));
+    }
+    // Plays the track with a feed poll every 2 s and records the first pass at
+    // which the aircraft was gone again from the simulator after its creation.
+    std::int32_t firstRemovalWhileReported(const Flight& f, const std::vector<Fix>& track) {
+        std::int32_t removedAt = -1;
+        play(
+            f, track,
+            [&] {
+                if (removedAt < 0 && removed(f.callsign)) removedAt = s.tick();
+            },
+            fastPollPasses);
+        return removedAt;
     }
     bool removed(const std::string& callsign) {
         const auto removals = s.sim().removals();
@@ -187,13 +206,14 @@ protected:
 // The arrival: 140 kt on a three-degree path from the west onto the runway
 // 600 m south of the apron, the roll-out, on along the runway, a turn north
 // onto a taxiway and to a stop 12 m short of stand B2.
-std::vector<Fix> arrivalTrack(bool lateOnTheGround = false) {
+std::vector<Fix> arrivalTrack(bool lateOnTheGround = false, double seconds = 5.0) {
     std::vector<Fix> track;
     const LatLon touchdown = at(-600.0, -2000.0);
-    const double stepNm = 140.0 * 5.0 / 3600.0;
-    for (int toGo = 24; toGo > 0; --toGo) {
+    const double stepNm = 140.0 * seconds / 3600.0;
+    const int fixes = static_cast<int>(std::lround(120.0 / seconds));
+    for (int toGo = fixes; toGo > 0; --toGo) {
         const LatLon p = gf_destinationPoint(touchdown, 270.0 * g_degToRad, toGo * stepNm * 6076.11549);
-        track.push_back(Fix{p, elevationFt + toGo * 743.0 * 5.0 / 60.0, 140.0, 90.0, -743.0});
+        track.push_back(Fix{p, elevationFt + toGo * 743.0 * seconds / 60.0, 140.0, 90.0, -743.0});
     }
     LatLon p = touchdown;
     const std::vector<double> roll = lateOnTheGround
@@ -204,15 +224,15 @@ std::vector<Fix> arrivalTrack(bool lateOnTheGround = false) {
         // A feed slow to see the landing reports the roll in the air for 40 s.
         const double altitude = lateOnTheGround && kt > 30.0 ? elevationFt + 10.0 : 0.0;
         track.push_back(Fix{p, altitude, kt, 90.0});
-        p = gf_destinationPoint(p, g_pi / 2.0, (kt - slowing / 2.0) * 5.0 / 3600.0 * 6076.11549);
+        p = gf_destinationPoint(p, g_pi / 2.0, (kt - slowing / 2.0) * seconds / 3600.0 * 6076.11549);
     }
     const LatLon turnOff = at(-600.0, 60.0);
-    rollAlong(track, p, {{90.0, metresBetween(p, turnOff)}}, 18.0);
+    rollAlong(track, p, {{90.0, metresBetween(p, turnOff)}}, 18.0, seconds);
     if (lateOnTheGround) {
         rollAlong(track, turnOff, {{0.0, 80.0}}, 15.0);  // and then the feed ends
         return track;
     }
-    rollAlong(track, turnOff, {{0.0, 588.0}}, 15.0);
+    rollAlong(track, turnOff, {{0.0, 588.0}}, 15.0, seconds);
     for (int i = 0; i < 4; ++i) track.push_back(Fix{at(-12.0, 60.0), 0.0, 0.0, 0.0});
     return track;
 }
@@ -377,6 +397,111 @@ TEST_F(GroundScenario, WithStraightPushbacksOnlyOrAForwardDepartureThereIsNoTurn
     EXPECT_FALSE(pulled.pushedBack);
     EXPECT_TRUE(s.folder().logContains("B3      : SWR54    pulling out"));
     EXPECT_TRUE(pulled.tookOff);
+}
+
+// Reported every 2 s standing on its stand, for five minutes: created once and
+// never taken away while its reports keep coming.
+TEST_F(GroundScenario, AnAircraftReportedStandingAtItsStandEveryTwoSecondsStaysCreated) {
+    const Flight tra{0x4B3021, "TRA61", "B738", "PH-HXB", "LSZH", "LEPA"};
+    std::vector<Fix> track(150, Fix{at(0.0, 0.0), 0.0, 0.0, 0.0});
+    const std::int32_t removedAt = firstRemovalWhileReported(tra, track);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported at its stand";
+    EXPECT_EQ(creationsOf(tra.callsign), 1);
+    const LiveAc* a = gf_findLive(tra.hexId);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->fs, LifecycleState::active);
+    EXPECT_EQ(a->st, MovementState::parked);
+}
+
+// Taxiing on the apron (first seen on the move, away from the stands) with
+// corners of 60 and 90 degrees, reported every 2 s: never removed on the way
+// and, where the feed leaves it standing, it stays.
+TEST_F(GroundScenario, AnAircraftTaxiingRoundCornersReportedEveryTwoSecondsIsNeverRemoved) {
+    const Flight klm{0x4B3022, "KLM17", "B738", "PH-BXB", "EHAM", "LSZH"};
+    std::vector<Fix> track;
+    const LatLon start = at(-700.0, -1200.0);
+    rollAlong(track, start, {{90.0, 400.0}, {30.0, 250.0}, {120.0, 300.0}, {30.0, 200.0}, {300.0, 250.0}}, 18.0,
+              2.0);
+    for (int i = 0; i < 30; ++i) track.push_back(Fix{track.back().p, 0.0, 0.0, 300.0});
+    const std::int32_t removedAt = firstRemovalWhileReported(klm, track);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported taxiing";
+    EXPECT_EQ(creationsOf(klm.callsign), 1);
+}
+
+// After landing, the roll-out and a taxi with corners reported every 2 s.
+TEST_F(GroundScenario, AnArrivalTaxiingRoundCornersReportedEveryTwoSecondsIsNeverRemoved) {
+    const Flight klm{0x4B3023, "KLM13", "A320", "PH-EZB", "EDDF", "LSZH"};
+    std::vector<Fix> track;
+    const LatLon touchdown = at(-600.0, -2000.0);
+    const double stepNm = 140.0 * 2.0 / 3600.0;
+    for (int toGo = 40; toGo > 0; --toGo) {
+        const LatLon p = gf_destinationPoint(touchdown, 270.0 * g_degToRad, toGo * stepNm * 6076.11549);
+        track.push_back(Fix{p, elevationFt + toGo * 743.0 * 2.0 / 60.0, 140.0, 90.0, -743.0});
+    }
+    LatLon p = touchdown;
+    for (double kt = 140.0; kt > 20.0; kt -= 8.0) {
+        track.push_back(Fix{p, 0.0, kt, 90.0});
+        p = gf_destinationPoint(p, g_pi / 2.0, (kt - 4.0) * 2.0 / 3600.0 * 6076.11549);
+    }
+    // On along the runway at taxi speed, then off it to the left and round corners.
+    rollAlong(track, p, {{90.0, 500.0}}, 20.0, 2.0);
+    const LatLon turnOff = track.back().p;
+    rollAlong(track, turnOff, {{340.0, 200.0}, {60.0, 250.0}, {150.0, 200.0}, {60.0, 150.0}}, 20.0, 2.0);
+    double nearestToTurnOff = 1e9;
+    std::int32_t removedAt = -1;
+    play(
+        klm, track,
+        [&] {
+            if (removedAt < 0 && removed(klm.callsign)) removedAt = s.tick();
+            if (const LiveAc* a = gf_findLive(klm.hexId); a != nullptr && a->fs == LifecycleState::active)
+                nearestToTurnOff = std::min(
+                    nearestToTurnOff, metresBetween(turnOff, LatLon{a->block.latitudeDeg, a->block.longitudeDeg}));
+        },
+        fastPollPasses);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported";
+    EXPECT_EQ(creationsOf(klm.callsign), 1);
+    EXPECT_LT(nearestToTurnOff, 30.0) << "it turned where the feed turned, no corner cut short";
+}
+
+// An arrival reported every 2 s: lands, taxis and stays while the feed keeps
+// reporting it where it stopped.
+TEST_F(GroundScenario, AnArrivalReportedEveryTwoSecondsStaysWhereItStopped) {
+    const Flight swr{0x4B3024, "SWR45", "A320", "HB-JLV", "LIRF", "LSZH"};
+    std::vector<Fix> track = arrivalTrack(false, 2.0);
+    for (int i = 0; i < 150; ++i) track.push_back(Fix{at(-12.0, 60.0), 0.0, 0.0, 0.0});
+    const std::int32_t removedAt = firstRemovalWhileReported(swr, track);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported";
+    EXPECT_EQ(creationsOf(swr.callsign), 1);
+    const LiveAc* a = gf_findLive(swr.hexId);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->fs, LifecycleState::active);
+}
+
+// Standing still for five minutes where there is no stand, reported every 2 s.
+TEST_F(GroundScenario, AnAircraftStandingAwayFromTheStandsReportedEveryTwoSecondsStaysCreated) {
+    const Flight klm{0x4B3025, "KLM19", "B738", "PH-BXC", "EHAM", "LSZH"};
+    std::vector<Fix> track(150, Fix{at(-400.0, -900.0), 0.0, 0.0, 90.0});
+    const std::int32_t removedAt = firstRemovalWhileReported(klm, track);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported";
+    EXPECT_EQ(creationsOf(klm.callsign), 1);
+}
+
+// A departure reported every 2 s: pushed back, taxis round its corner and takes off.
+TEST_F(GroundScenario, ADepartureReportedEveryTwoSecondsIsNeverRemoved) {
+    const Flight swr{0x4B3026, "SWR56", "A320", "HB-JLW", "LSZH", "LIRF"};
+    std::vector<Fix> track;
+    for (int i = 0; i < 60; ++i) track.push_back(Fix{at(0.0, 120.0), 0.0, 0.0, 0.0});
+    const std::vector<std::pair<double, double>> push{{-3, 0}, {-8, 0}, {-14, 350}, {-22, 340}, {-30, 330},
+                                                      {-38, 315}, {-45, 300}, {-52, 290}, {-57, 280}};
+    for (const auto& [north, heading] : push) track.push_back(Fix{at(north, 120.0), 0.0, 3.0, heading});
+    for (int i = 0; i < 10; ++i) track.push_back(Fix{at(-57.0, 120.0), 0.0, 0.0, 270.0});
+    const LatLon p = track.back().p;
+    const LatLon corner = at(-80.0, -400.0);
+    rollAlong(track, p, {{270.0, metresBetween(p, corner) * 0.999}}, 15.0, 2.0);
+    rollAlong(track, corner, {{180.0, 520.0}, {240.0, 200.0}}, 15.0, 2.0);
+    const std::int32_t removedAt = firstRemovalWhileReported(swr, track);
+    EXPECT_EQ(removedAt, -1) << "removed " << removedAt / 100 << " s in while reported";
+    EXPECT_EQ(creationsOf(swr.callsign), 1);
 }
 
 }  // namespace
