@@ -228,6 +228,17 @@ void lf_onOpen(const std::uint8_t* message, std::uint32_t size) {
     gf_clearMessage();
 }
 
+namespace {
+
+// An exception that answers a creation ends it: the manager hears which
+// aircraft the simulator did not create, and whether its livery was the cause.
+void lf_creationAnswered(std::uint32_t sendId, SimNoticeKind kind) {
+    const std::uint32_t hexId = lf_takePendingCreate(sendId);
+    if (hexId != 0) gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(kind)});
+}
+
+}  // namespace
+
 void lf_onException(const std::uint8_t* message, std::uint32_t size) {
     const auto e = gf_recvException(message, size);
     if (!e) return;
@@ -236,28 +247,26 @@ void lf_onException(const std::uint8_t* message, std::uint32_t size) {
             const UserAcData user = gf_userAcRecord();
             if (gf_hasPosition(user.lat, user.lon) && !gf_stopUnderWay())
                 gf_logMarked("SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID");
+            // A removal of an object the simulator no longer knows: it is gone
+            // as surely as if "ObjectRemoved" had said so.
+            if (const std::uint32_t objectId = lf_takePendingRemoval(e->sendId); objectId != 0)
+                gf_pushSimNotice(SimNotice{objectId, 0, 0, static_cast<std::uint32_t>(SimNoticeKind::removed)});
             break;
         }
         case excVersionMismatch:
             throw UserErrorException(95, fmt::format("SimConnect Version Mismatch, dwIndex: {}", e->index));
-        case excTooManyObjects: gf_showMessage("SimConnect: too many objects (max 1000)", true); break;
-        case excInvalidDataSize: gf_logLine("SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE"); break;
-        case excCreateObjectFailed: {
-            auto& pending = lf_pendingCreates();
-            for (std::size_t i = 0; i < pending.size(); ++i) {
-                if (pending[i].sendId != e->sendId) continue;
-                const std::uint32_t hexId = pending[i].hexId;
-                if (i + 1 != pending.size()) pending[i] = std::move(pending.back());
-                pending.pop_back();
-                if (hexId != 0)
-                    gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationFailed)});
-                break;
-            }
+        case excTooManyObjects:
+            gf_showMessage("SimConnect: too many objects (max 1000)", true);
+            lf_creationAnswered(e->sendId, SimNoticeKind::creationRefused);
             break;
-        }
+        case excInvalidDataSize: gf_logLine("SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE"); break;
+        case excCreateObjectFailed: lf_creationAnswered(e->sendId, SimNoticeKind::creationFailed); break;
         case excLoadFlightPlanFailed: gf_logMarked("SimConnect exception: load flight plan failed"); break;
         case excOperationInvalidForObjectType: gf_logLine("SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE"); break;
-        default: gf_logMarked("SIMCONNECT_EXCEPTION #{}", e->exception); break;
+        default:
+            gf_logMarked("SIMCONNECT_EXCEPTION #{}", e->exception);
+            lf_creationAnswered(e->sendId, SimNoticeKind::creationRefused);
+            break;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "simlink/sim_queues.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -78,6 +79,28 @@ void lf_createAcInSim(SimConnectHandle handle, const CreateAcRequest& request, F
     lf_pendingCreates().push_back(PendingCreate{sendId, request.hexId, request.callsign});
 }
 
+// The simulator's answer names a new object by its callsign alone: while a
+// creation under a callsign is unanswered, another under the same callsign
+// (twins of different types) waits, so that neither takes the other's object.
+void lf_sendCreations(SimConnectHandle handle, FlushReport& report) {
+    const auto inFlight = [](const std::string& callsign) {
+        const auto& pending = lf_pendingCreates();
+        return std::any_of(pending.begin(), pending.end(),
+                           [&callsign](const PendingCreate& p) { return p.callsign == callsign; });
+    };
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < g_createQueue.size(); ++i) {
+        CreateAcRequest& request = g_createQueue[i];
+        if (!inFlight(request.callsign)) {
+            lf_createAcInSim(handle, request, report);
+            continue;
+        }
+        if (kept != i) g_createQueue[kept] = std::move(request);
+        ++kept;
+    }
+    g_createQueue.resize(kept);
+}
+
 void lf_sendClientEvents(SimConnectHandle handle, FlushReport& report) {
     for (const ClientEventRequest& e : g_clientEventQueue) {
         // Flaps only move on an aircraft the simulator's AI does not hold.
@@ -102,7 +125,12 @@ void lf_sendRemovals(SimConnectHandle handle, std::uint32_t userObjectId, FlushR
         if (!gf_succeeded(SimConnect_AIRemoveObject(handle, objectId, reqRemoveAc))) {
             gf_logMarked("{} !SimConnect call to remove AI ac from sim failed, id {}?", gf_timeOfDayText(), objectId);
             report.requestFailed = true;
+            continue;
         }
+        // An object the simulator no longer knows is answered with an
+        // exception instead of "ObjectRemoved"; its send id tells which.
+        std::uint32_t sendId = 0;
+        if (gf_succeeded(SimConnect_GetLastSentPacketID(handle, &sendId))) lf_rememberRemoval(sendId, objectId);
     }
     g_removalQueue.clear();
 }
@@ -211,8 +239,7 @@ void lf_onFrameFlushQueues() {
         }
         g_posSend.clear();
         lf_sendClientEvents(handle, report);
-        for (const CreateAcRequest& request : g_createQueue) lf_createAcInSim(handle, request, report);
-        g_createQueue.clear();
+        lf_sendCreations(handle, report);
         lf_sendRemovals(handle, userObjectId, report);
     }
     lf_report(report);

@@ -91,7 +91,8 @@ std::vector<std::uint32_t> gf_queuedRemovals();
 // A new AI aircraft is ours: AIReleaseControl at once, then the three freezes
 // (data 1) are queued, so it moves only by our position updates.
 void lf_releaseAndFreezeAc(std::uint32_t objectId);
-// The Frame event: sends and empties the queues when the mutex is free.
+// The Frame event: sends and empties the queues when the mutex is free. A
+// creation whose callsign has a creation still unanswered stays queued.
 void lf_onFrameFlushQueues();
 
 // ---------------------------------------------------------------- errors and runs

@@ -108,20 +108,27 @@ void lf_centreOfGravity(const SimNotice& n) {
     a->parkedPitch = refused ? g_defaultParkedPitchRad : n.b;
 }
 
-void lf_creationFailed(const SimNotice& n) {
+// The simulator did not create the aircraft: its record goes (with the stand
+// it claimed), and only a livery the simulator refused counts as failing. An
+// aircraft refused for another reason (too many objects) may come back with
+// its next feed record.
+void lf_creationFailed(const SimNotice& n, bool liveryFailed) {
+    AiAc failed;
     if (gf_isLiveHexId(n.hexId)) {
         LiveAc* a = gf_findLive(n.hexId);
         if (a == nullptr) return;
-        const AiAc failed = *a;
+        failed = *a;
         lf_eraseAc(*a);
-        gf_liveryCreationFailed(failed);
     } else {
         AiAc* s = gf_findStatic(n.hexId);
         if (s == nullptr) return;
-        const AiAc failed = *s;
+        failed = *s;
         lf_eraseStaticAc(*s);
-        gf_liveryCreationFailed(failed);
     }
+    if (liveryFailed)
+        gf_liveryCreationFailed(failed);
+    else if (LOG.value)
+        gf_logLine("{} was not created by the simulator, dropped", gf_acLogKey(failed));
 }
 
 void lf_activateLive(SimNotice& e) {
@@ -181,7 +188,9 @@ void gf_processSimNotices() {
         } else if (lf_isKind(n, SimNoticeKind::blocked)) {
             lf_removeBlocked(n.hexId);
         } else if (lf_isKind(n, SimNoticeKind::creationFailed)) {
-            lf_creationFailed(n);
+            lf_creationFailed(n, true);
+        } else if (lf_isKind(n, SimNoticeKind::creationRefused)) {
+            lf_creationFailed(n, false);
         }
     }
     if (!g_newObjects.empty()) lf_activateNewObjects();

@@ -167,6 +167,20 @@ bool lf_mainStandsFirst() {
     return lf_initThreadRng()() % drawModulo >= mainFirstDraws;
 }
 
+// The claim stays while a live aircraft other than `leaving` parks or drives
+// onto the stand: an aircraft keeps the number of the stand it left, and by
+// now another may hold that stand. A record on its way out holds nothing.
+void lf_releaseUnlessHeld(std::uint32_t standId, const AiAc* leaving) {
+    Stand* stand = gf_standById(standId);
+    if (stand == nullptr) return;
+    const bool held = std::any_of(g_liveList.begin(), g_liveList.end(), [standId, leaving](const LiveAc& e) {
+        return static_cast<const AiAc*>(&e) != leaving && e.standId == standId &&
+               e.fs != LifecycleState::removingfromsim && e.dropFromList == 0 && e.cancelled == 0 &&
+               (e.st == MovementState::parking || e.st == MovementState::parked);
+    });
+    if (!held) stand->liveParked = 0;
+}
+
 }  // namespace
 
 std::string gf_getUserStand(const LatLon& position) {
@@ -284,18 +298,9 @@ void gf_claimStand(LiveAc& aircraft, Stand& stand) {
     stand.liveParked = 1;
 }
 
-void gf_releaseStand(const AiAc& aircraft) {
-    Stand* stand = gf_standById(aircraft.standId);
-    if (stand == nullptr) return;
-    // An aircraft keeps the number of the stand it left; by now another may
-    // hold that stand, and its claim stays.
-    const bool heldByAnother = std::any_of(g_liveList.begin(), g_liveList.end(), [&aircraft](const LiveAc& e) {
-        return static_cast<const AiAc*>(&e) != &aircraft && e.standId == aircraft.standId &&
-               e.fs != LifecycleState::removingfromsim &&
-               (e.st == MovementState::parking || e.st == MovementState::parked);
-    });
-    if (!heldByAnother) stand->liveParked = 0;
-}
+void gf_releaseStand(const AiAc& aircraft) { lf_releaseUnlessHeld(aircraft.standId, &aircraft); }
+
+void gf_settleStandClaim(std::uint32_t standId) { lf_releaseUnlessHeld(standId, nullptr); }
 
 void gf_countChangedStand() {
     ++g_changedStandCount;

@@ -72,6 +72,11 @@ void gf_claimStand(LiveAc& aircraft, Stand& stand);
 // another live aircraft parks or drives onto it by now); its stand number and
 // copy stay until it taxis away or claims another.
 void gf_releaseStand(const AiAc& aircraft);
+// A live record with this stand number has left the list: the stand's claim
+// goes too, unless another live aircraft parks or drives onto it. The list's
+// erasures call it (traffic_lists.h), so that no way out of the list, before
+// or after the aircraft reached the simulator, leaves a stand held by nobody.
+void gf_settleStandClaim(std::uint32_t standId);
 
 // One more stand whose radius or cargo attribute the manager changed
 // (g_changedStandCount); it is also a stand update to save ("# updates").

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "airports/stand.h"
+#include "traffic/stand_search.h"
 
 namespace zrb {
 
@@ -66,9 +67,11 @@ std::string lf_standName(std::uint32_t standId) {
 }
 
 void lf_eraseAc(LiveAc& aircraft) {
+    const std::uint32_t standId = aircraft.standId;
     LiveAc* last = &g_liveList.back();
     if (&aircraft != last) aircraft = std::move(*last);
     g_liveList.pop_back();
+    gf_settleStandClaim(standId);
 }
 
 void lf_eraseStaticAc(AiAc& aircraft) {
@@ -77,7 +80,13 @@ void lf_eraseStaticAc(AiAc& aircraft) {
     g_staticList.pop_back();
 }
 
-void lf_eraseFlaggedLive() { std::erase_if(g_liveList, lf_flagged<LiveAc>); }
+void lf_eraseFlaggedLive() {
+    std::vector<std::uint32_t> standIds;
+    for (const LiveAc& a : g_liveList)
+        if (lf_flagged(a) && a.standId != 0) standIds.push_back(a.standId);
+    std::erase_if(g_liveList, lf_flagged<LiveAc>);
+    for (const std::uint32_t standId : standIds) gf_settleStandClaim(standId);
+}
 
 void lf_eraseFlaggedStatic() {
     std::erase_if(g_staticList, lf_flagged<AiAc>);

@@ -81,6 +81,8 @@ std::string lf_standName(std::uint32_t standId);
 
 // Erases one live record by moving the last one into its place (the order of
 // the list is not kept). The reference must be an element of g_liveList.
+// Every erasure of a live record lets go of the stand it claimed
+// (gf_settleStandClaim), whatever state the record was in.
 void lf_eraseAc(LiveAc& aircraft);
 void lf_eraseStaticAc(AiAc& aircraft);
 // Erases the live / static records flagged drop-from-list or cancelled, the

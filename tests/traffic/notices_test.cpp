@@ -8,6 +8,9 @@
 #include "manager_fixture.h"
 #include "shell/common/message_line.h"
 #include "simlink/sim_ids.h"
+#include "stand_table_fixture.h"
+#include "traffic/stand_search.h"
+#include "traffic/traffic_pass.h"
 
 namespace zrb::test {
 namespace {
@@ -159,6 +162,59 @@ TEST_F(Notices, FailedCreationsAndBlockedCallsigns) {
     // Erasing moved records: they are looked up again.
     EXPECT_EQ(gf_findLive(10002)->dropFromList, 1);
     EXPECT_EQ(gf_findLive(10003)->fs, LifecycleState::removingfromsim);
+}
+
+// Each way a live record leaves the list lets go of the stand it claimed,
+// whatever state it was in; another aircraft's claim stays.
+TEST_F(Notices, EveryWayOutOfTheLiveListLetsGoOfTheStand) {
+    std::vector<Stand> table;
+    for (int i = 0; i < 6; ++i) addStand(table, "S" + std::to_string(i + 1), 100.0 * i, 0.0, 30.0);
+    gf_replaceStandTable(std::move(table));
+    const auto bornAt = [](std::uint32_t hexId, const std::string& callsign, std::size_t stand, LifecycleState fs) {
+        LiveAc& a = addLive(hexId, callsign, "A320", fs, 47.0, 8.0, false);
+        gf_claimStand(a, StandTable[stand]);
+        a.st = MovementState::parked;
+        a.onGround = 1;
+        return a.hexId;
+    };
+    // The simulator removes a parked aircraft on its own.
+    const std::uint32_t gone = bornAt(10001, "DLH1", 0, LifecycleState::active);
+    push(SimNoticeKind::removed, gf_findLive(gone)->objectId, 0);
+    // Created and removed again before the manager saw either.
+    bornAt(10002, "DLH2", 1, LifecycleState::adding2sim);
+    push(SimNoticeKind::removed, 150, 0);
+    push(SimNoticeKind::liveCreated, 150, 10002);
+    // Refused for too many objects: dropped, its livery not blamed.
+    bornAt(10003, "DLH3", 2, LifecycleState::adding2sim);
+    push(SimNoticeKind::creationRefused, 0, 10003);
+    // A respawn whose old object goes: back to the buffer, still holding its stand.
+    const std::uint32_t respawn = bornAt(10004, "DLH4", 3, LifecycleState::liveryrespawn);
+    gf_findLive(respawn)->objectId = 160;
+    push(SimNoticeKind::removed, 160, 0);
+    gf_processSimNotices();
+    EXPECT_EQ(g_liveList.size(), 1u);
+    EXPECT_TRUE(g_failedTitles.empty());
+    EXPECT_TRUE(m_folder.logContains("DLH3") && m_folder.logContains("was not created by the simulator, dropped"));
+    EXPECT_EQ(StandTable[3].liveParked, 1);
+
+    // Dropped in the buffer, and a create request the simulator could not take.
+    gf_findLive(respawn)->dropFromList = 1;
+    bornAt(10005, "DLH500000005", 4, LifecycleState::adding2sim);
+    g_spawnStack.push_back(10005);
+    // A stand another aircraft drove onto after this one left it stays that one's.
+    LiveAc& left = addLive(10006, "DLH6", "A320", LifecycleState::active, 47.0, 8.0, false);
+    left.standId = StandTable[5].number;
+    left.st = MovementState::taxi;
+    bornAt(10007, "DLH7", 5, LifecycleState::active);
+    removeAircraftFromSim(*gf_findLive(10006));
+    push(SimNoticeKind::removed, gf_findLive(10006)->objectId, 0);
+    g_passTick = 1;
+    lf_handleAddingStack();
+    lf_handleAddingStack();
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(StandTable[i].liveParked, 0) << StandTable[i].id;
+    EXPECT_EQ(StandTable[5].liveParked, 1);
+    ASSERT_EQ(g_liveList.size(), 1u);
+    EXPECT_EQ(g_liveList[0].hexId, 10007u);
 }
 
 TEST_F(Notices, TheTwentiethDistinctFailedLiveryStopsTheRunWithError81) {

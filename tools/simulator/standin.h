@@ -182,7 +182,12 @@ public:
     std::uint32_t addForeignAircraft(const SimAircraft& aircraft);
 
     // ------------------------------------------------------------ failures and events on command
-    void failNextCreates(int count);           // exception 22 for the next creations
+    // Exception `code` (22 CREATE_OBJECT_FAILED, or 11 TOO_MANY_OBJECTS as a
+    // full simulator answers) for the next creations.
+    void failNextCreates(int count, std::uint32_t code = 22);
+    // The object leaves the world without "ObjectRemoved", as one the
+    // simulator lost; a removal of it is then answered UNRECOGNIZED_ID.
+    void forgetObject(std::uint32_t objectId);
     void failNextFlightPlans(int count);       // exception 23 for the next flight plans
     void emitException(std::uint32_t code, std::uint32_t sendId, std::uint32_t index);
     void emitQuit();                           // QUIT to every client, then close them
@@ -294,6 +299,7 @@ private:
     std::map<std::uint32_t, SimAircraft> m_objects;
     std::uint32_t m_nextObjectId = 100;
     int m_failCreates = 0;
+    std::uint32_t m_failCreatesCode = 22;
     int m_failFlightPlans = 0;
     std::vector<RecordedEvent> m_events;
     std::vector<RecordedFlightPlan> m_flightPlans;

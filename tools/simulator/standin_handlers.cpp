@@ -356,7 +356,7 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     if (!tailEnds) return refuse(excCreateObjectFailed, 2);
     if (m_failCreates > 0) {
         --m_failCreates;
-        return refuse(excCreateObjectFailed, 0);
+        return refuse(m_failCreatesCode, 0);
     }
     if (m_objects.size() >= kMaxAiObjects) return refuse(excTooManyObjects, 0);
     SimAircraft object;

@@ -461,9 +461,15 @@ void SimStandin::sendMarker(std::uint32_t marker) {
     flushOutboxes();
 }
 
-void SimStandin::failNextCreates(int count) {
+void SimStandin::failNextCreates(int count, std::uint32_t code) {
     std::lock_guard lock(m_stateMutex);
     m_failCreates = count;
+    m_failCreatesCode = code;
+}
+
+void SimStandin::forgetObject(std::uint32_t objectId) {
+    std::lock_guard lock(m_stateMutex);
+    m_objects.erase(objectId);
 }
 
 void SimStandin::failNextFlightPlans(int count) {

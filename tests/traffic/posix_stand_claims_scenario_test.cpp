@@ -1,0 +1,157 @@
+// Creations and their answers against the stand-in: a stand claimed by an
+// aircraft born there that never reached the simulator (its livery refused,
+// the simulator full, blocked, removed as a ghost, a time shift) is given to
+// the next aircraft reported there; twins under one callsign keep their own
+// objects; an object the simulator lost goes with its removal and comes back
+// with the feed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "airports/park_airport.h"
+#include "airports/stand.h"
+#include "simlink/sim_object_lists.h"
+#include "simlink/sim_queues.h"
+#include "support/scenario/traffic_scenario.h"
+#include "traffic/ghosts_and_respawn.h"
+#include "traffic/livery_bookkeeping.h"
+#include "traffic/manager_views.h"
+#include "traffic/sim_notice.h"
+#include "traffic/traffic_lists.h"
+#include "traffic/traffic_manager.h"
+
+namespace zrb::test {
+namespace {
+
+constexpr double standLat = 47.4700;
+constexpr double standLon = 8.5600;
+
+void loadAirport() {
+    gf_setCurrentParkAirport(CurrentParkAirportData{"LSZH", "", 47.4647, 8.5492, 1416.0});
+    StandTable.clear();
+    StandTable.emplace_back("G1", std::vector<StandOption>{}, standLat, standLon, 1.0, 40.0, 1, 1, 1);
+    StandTable.back().number = 1;
+}
+
+LifecycleState stateOf(std::uint32_t hexId) {
+    const LiveAc* a = gf_findLive(hexId);
+    return a == nullptr ? LifecycleState::removingfromsim : a->fs;
+}
+
+// The feed shows the aircraft standing at G1: two records, then passes until it is spawned.
+void reportedAtStand(TrafficScenario& s, const Flight& flight) {
+    ASSERT_TRUE(s.feedLive({s.record(flight, standLat, standLon, 0, 0, 90)}));
+    s.passes(2000);
+    ASSERT_TRUE(s.feedLive({s.record(flight, standLat, standLon, 0, 0, 90)}));
+    const auto spawned = [&] { return gf_findLive(flight.hexId) && stateOf(flight.hexId) != LifecycleState::buffer; };
+    ASSERT_TRUE(s.passUntil(spawned, 2000));
+}
+
+// Created parked at G1, holding it.
+void createdParkedAtStand(TrafficScenario& s, const Flight& flight) {
+    ASSERT_TRUE(s.passUntil([&] { return stateOf(flight.hexId) == LifecycleState::active; }, 500)) << flight.callsign;
+    const auto created = s.sim().creations();
+    const auto c =
+        std::find_if(created.begin(), created.end(), [&](const auto& x) { return x.atcId == flight.callsign; });
+    ASSERT_NE(c, created.end());
+    EXPECT_TRUE(c->onGround);
+    EXPECT_NEAR(c->latitudeDeg, standLat, 1e-9);
+    EXPECT_NEAR(c->longitudeDeg, standLon, 1e-9);
+    EXPECT_NEAR(c->headingDeg, 1.0 * 180.0 / 3.141592653589793, 1e-9);
+    const LiveAc* a = gf_findLive(flight.hexId);
+    EXPECT_EQ(a->st, MovementState::parked);
+    EXPECT_EQ(a->standId, 1u);
+    EXPECT_EQ(StandTable[0].liveParked, 1);
+}
+
+TEST(StandClaimsScenario, AStandClaimedByAnAircraftThatNeverReachedTheSimulatorGoesToTheNext) {
+    enum class Way { refusedLivery, simulatorFull, blocked, ghost, timeShift };
+    const char* const names[] = {"refused livery", "simulator full", "blocked", "ghost", "time shift"};
+    for (const Way way : {Way::refusedLivery, Way::simulatorFull, Way::blocked, Way::ghost, Way::timeShift}) {
+        SCOPED_TRACE(names[static_cast<int>(way)]);
+        TrafficScenario s;
+        loadAirport();
+        if (way == Way::refusedLivery) s.sim().setRefusedTitles({"Stand-in A320"});
+        if (way == Way::simulatorFull) s.sim().failNextCreates(1, 11);
+        const Flight first{0x4B2001, way == Way::ghost ? "SWR8_" : "SWR8", "A320", "", "", ""};
+        ASSERT_NO_FATAL_FAILURE(reportedAtStand(s, first));
+        ASSERT_EQ(stateOf(first.hexId), LifecycleState::adding2sim);
+        EXPECT_EQ(StandTable[0].liveParked, 1) << "claimed at its spawn";
+        // While its create request is still queued:
+        if (way == Way::blocked)
+            gf_pushSimNotice(SimNotice{0, first.hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::blocked)});
+        if (way == Way::ghost) lf_removeGhost("SWR8");
+        if (way == Way::timeShift) gf_clearTrafficForTimeShift();
+        ASSERT_TRUE(s.passUntil([&] { return gf_findLive(first.hexId) == nullptr; }, 300)) << "its record waits on";
+        EXPECT_EQ(StandTable[0].liveParked, 0);
+        EXPECT_TRUE(lf_pendingCreates().empty());
+
+        const Flight next{0x4B2002, "EDW9", "B738", "", "", ""};
+        ASSERT_NO_FATAL_FAILURE(reportedAtStand(s, next));
+        ASSERT_NO_FATAL_FAILURE(createdParkedAtStand(s, next));
+        if (way == Way::simulatorFull) {
+            EXPECT_TRUE(g_failedTitles.empty()) << "a full simulator is no fault of the livery";
+            EXPECT_TRUE(s.folder().logContains("SimConnect: too many objects (max 1000)"));
+        }
+    }
+}
+
+// The simulator names a new object by its callsign alone. Two flights under
+// one callsign (types differ) and a third aircraft, all handed over in one
+// frame: the third's answer comes first and each twin still gets its own object.
+TEST(StandClaimsScenario, TwinsUnderOneCallsignKeepTheirOwnObjects) {
+    ScenarioOptions options;
+    options.passesPerFrame = 1 << 30;  // frames only when the test sends them
+    TrafficScenario s(options);
+    const Flight other{0x4B2101, "SWR1", "A320", "", "", ""};
+    const Flight a320{0x4B2102, "DLH5", "A320", "", "", ""};
+    const Flight b738{0x4B2103, "DLH5", "B738", "", "", ""};
+    for (int poll = 0; poll < 3; ++poll) {
+        const double lon = 8.40 + 0.01 * poll;
+        ASSERT_TRUE(s.feedLive({s.record(other, 47.55, lon, 6000, 200, 90, 0, 0),
+                                s.record(a320, 47.56, lon, 6000, 200, 90, 0, 1),
+                                s.record(b738, 47.57, lon, 6000, 200, 90, 0, 2)}));
+        s.passes(500);
+    }
+    ASSERT_TRUE(s.passUntil([] { return gf_queuedCreates().size() == 3; }, 3000));
+    EXPECT_EQ(gf_queuedCreates().front().callsign, "SWR1");
+    for (int i = 0; i < 1000; ++i) {
+        if (stateOf(a320.hexId) == LifecycleState::active && stateOf(b738.hexId) == LifecycleState::active) break;
+        s.frame();
+        s.pass();
+    }
+    const auto titleOf = [&](std::uint32_t hexId) {
+        const std::uint32_t objectId = gf_findLive(hexId)->objectId;
+        for (const auto& o : s.sim().aiObjects())
+            if (o.objectId == objectId) return o.title;
+        return std::string("none");
+    };
+    ASSERT_EQ(stateOf(a320.hexId), LifecycleState::active);
+    ASSERT_EQ(stateOf(b738.hexId), LifecycleState::active);
+    EXPECT_EQ(titleOf(a320.hexId), "Stand-in A320");
+    EXPECT_EQ(titleOf(b738.hexId), "Stand-in B738");
+    EXPECT_EQ(titleOf(other.hexId), "Stand-in A320");
+    EXPECT_EQ(s.sim().creations().size(), 3u);
+}
+
+// The removal of an object the simulator no longer knows is answered
+// UNRECOGNIZED_ID: the record goes all the same, and the aircraft, still
+// reported, is created again.
+TEST(StandClaimsScenario, AnObjectTheSimulatorLostGoesWithItsRemovalAndComesBackWithTheFeed) {
+    TrafficScenario s;
+    loadAirport();
+    const Flight parked{0x4B2201, "EZY3", "A320", "", "", ""};
+    ASSERT_NO_FATAL_FAILURE(reportedAtStand(s, parked));
+    ASSERT_NO_FATAL_FAILURE(createdParkedAtStand(s, parked));
+    s.sim().forgetObject(gf_findLive(parked.hexId)->objectId);
+    removeAircraftFromSim(*gf_findLive(parked.hexId));
+    ASSERT_TRUE(s.passUntil([&] { return gf_findLive(parked.hexId) == nullptr; }, 100)) << "it waits for good";
+    EXPECT_TRUE(s.folder().logContains("SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID"));
+    ASSERT_NO_FATAL_FAILURE(reportedAtStand(s, parked));
+    ASSERT_NO_FATAL_FAILURE(createdParkedAtStand(s, parked));
+    EXPECT_EQ(s.sim().creations().size(), 2u);
+}
+
+}  // namespace
+}  // namespace zrb::test
