@@ -193,7 +193,10 @@ void lf_clearAdjacentStand(std::uint32_t standId, const LiveAc& a, const Stand& 
 }
 
 void lf_setCargoFalse(LiveAc& a, Stand& stand) {
-    if (a.cargo != 0 || stand.cargo == 0 || a.standCargo == 0 || a.airline.empty() || a.airline == "PVT") return;
+    // What the learned file keeps about a stand is not rewritten by one
+    // aircraft that happens to park there: a passenger aircraft on a cargo
+    // apron leaves it a cargo apron.
+    if (a.cargo == 0 || a.standCargo != 0 || stand.cargo == 0 || a.airline.empty() || a.airline == "PVT") return;
     stand.cargo = 0;
     stand.cargoChanged = 1;
     a.standCargo = 0;

@@ -49,7 +49,9 @@ bool lf_claimStandOnSpawn(std::uint32_t standId, const std::string& callsign);
 // A live aircraft parked or pushing back on the stand with this number whose
 // wings would touch the aircraft parking on the stand is removed.
 void lf_clearAdjacentStand(std::uint32_t standId, const LiveAc& aircraft, const Stand& stand);
-// A passenger aircraft parks on a cargo stand: the stand is not cargo only.
+// A cargo aircraft of a named airline arrives at a stand that was no cargo
+// stand when it was chosen and is one now: the stand's cargo attribute is
+// cleared. Nothing else changes it.
 void lf_setCargoFalse(LiveAc& aircraft, Stand& stand);
 
 // From the created notice, for an aircraft whose front sample is on the ground.

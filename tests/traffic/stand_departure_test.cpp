@@ -126,11 +126,19 @@ TEST_F(StandDeparture, AnAircraftParksWithinTwoMetresOfItsStandAndTaxisOnFromThr
     EXPECT_EQ(a.day, 3u);
     EXPECT_EQ(a.slot, 20u);
     EXPECT_EQ(StandTable[0].liveParked, 1);
-    EXPECT_EQ(StandTable[0].cargo, 0) << "a passenger aircraft parked on it";
-    EXPECT_EQ(StandTable[0].cargoChanged, 1);
-    EXPECT_EQ(g_changedStandCount.load(), changed + 1);
+    EXPECT_EQ(StandTable[0].cargo, 1) << "one passenger aircraft on a cargo apron rewrites nothing the file keeps";
+    EXPECT_EQ(StandTable[0].cargoChanged, 0);
+    EXPECT_EQ(g_changedStandCount.load(), changed);
     EXPECT_TRUE(hasEvent(takeEvents(a.objectId), evEngineAutoShutdown, 0));
     EXPECT_TRUE(m_folder.logContains("A1      : DLH14    arrived at stand"));
+    // A cargo aircraft whose stand was no cargo stand when chosen and is one now.
+    a.cargo = 1;
+    a.standCargo = 0;
+    lf_setCargoFalse(a, StandTable[0]);
+    EXPECT_EQ(StandTable[0].cargo, 0);
+    EXPECT_EQ(StandTable[0].cargoChanged, 1);
+    EXPECT_EQ(g_changedStandCount.load(), changed + 1);
+    EXPECT_TRUE(m_folder.logContains("stand: A1, cargo attribute set to false, DLH14 parked here"));
 }
 
 TEST_F(StandDeparture, AnAircraftBornAtAStandTakesItFromItsOwnCopiesButNotFromItsOriginal) {
