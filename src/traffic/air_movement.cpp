@@ -295,11 +295,16 @@ void lf_airStep(LiveAc& a) {
     const PosSample& f = a.samples[0];
     const PosSample& n = a.samples[1];
     if (n.stationary != 0) {
-        // A rotorcraft hovers: it holds its place and levels its wings.
+        // A rotorcraft hovers: it holds its place, climbs or sinks to the
+        // sample's height and levels its wings (lf_hover, pass by pass). A
+        // sample on the ground has no height (0 ft): it comes down at touchdown
+        // rate until the simulator reports it on the ground.
         if (lf_isRotorcraft(a)) {
             const double dt = lf_stepPasses(a);
-            a.altitudeRate = (n.altitude - a.block.altitudeFt) / dt;
+            a.altitudeRate =
+                n.airborne != 0 ? (n.altitude - a.block.altitudeFt) / dt : touchdownRateFpm / fpmPerFtPerPass;
             a.headingRate = 0.0;
+            a.pitchRate = 0.0;
             a.bankRate = -a.block.bankRad / dt;
         }
         return;
@@ -308,6 +313,16 @@ void lf_airStep(LiveAc& a) {
     double knots = lf_sampleSpeed(f, n);
     if (a.approach != 0 && n.airborne == 0) knots = f.groundSpeed > 0.0 ? f.groundSpeed : approachFallbackKt;
     lf_retimeNext(a, std::max(gf_passCount(nm * g_passesPerHour / knots), g_minStepPasses));
+}
+
+void lf_hover(LiveAc& a) {
+    if (!lf_isRotorcraft(a) || a.onGround != 0 || a.samples.empty()) return;
+    const PosSample& front = a.samples.front();
+    // Past its due pass the front sample's own step sets new rates; until then
+    // the hover's rates hold, as nothing else moves an aircraft that stands still.
+    if (front.stationary == 0 || g_passTick.load() >= front.duePass) return;
+    a.block.altitudeFt += a.altitudeRate;
+    a.block.bankRad += a.bankRate;
 }
 
 void lf_updateAirborneStep(LiveAc& a) {

@@ -36,6 +36,10 @@ double gf_climbLimit(std::uint32_t category);
 // Before the step: the next sample retimed by the travel time between the
 // front sample and it, inside the windows.
 void lf_airStep(LiveAc& aircraft);
+// Every pass while a rotorcraft in the air hovers over its front sample (it
+// stands still, so lf_followCurve does not run): the altitude and bank rates
+// of the hover step are applied until the sample is due.
+void lf_hover(LiveAc& aircraft);
 // The step itself: altitude, pitch, heading and bank rates and the commands
 // of the altitude band. Needs two samples; the caller has set the latitude and
 // longitude rates.

@@ -8,6 +8,7 @@
 #include "liveries/dbase.h"
 #include "simlink/sim_queues.h"
 #include "traffic/ac_events.h"
+#include "traffic/air_movement.h"
 #include "traffic/feed_intake.h"
 #include "traffic/removal.h"
 #include "traffic/sample_stepping.h"
@@ -54,7 +55,10 @@ void lf_moveAndSend(LiveAc& a) {
         a.block.trueAirspeedKt = front.stationary != 0 ? 0.0 : front.speed;
     }
     if (a.fs != LifecycleState::active || a.samples.empty()) return;
-    if (a.samples.front().stationary == 0) lf_followCurve(a);
+    if (a.samples.front().stationary == 0)
+        lf_followCurve(a);
+    else
+        lf_hover(a);
     if (a.objectId != 0)
         gf_writePosUpdate(PosUpdate{a.block, a.objectId});
     else

@@ -178,6 +178,38 @@ TEST_F(Movement, AnAirStepSetsItsRatesInsideTheLimits) {
     EXPECT_NEAR(c.bankRate, 0.02 * g_degToRad, 1e-12);
 }
 
+TEST_F(Movement, AHelicopterHoversUpToItsSampleLevellingItsWingsAndComesDownOntoAPad) {
+    const auto hoverOver = [](LiveAc& a, double altitude, std::int32_t due) {
+        a.category = 5;
+        PosSample s = a.samples.front();
+        s.altitude = altitude;
+        s.airborne = altitude > 0.0 ? 1 : 0;
+        s.stationary = 1;
+        s.duePass = due;
+        a.samples.push_back(s);
+    };
+    const auto run = [](LiveAc& a, int passes) {
+        for (int i = 0; i < passes; ++i) {
+            updateLiveAc(a);
+            g_passTick.store(g_passTick.load() + 1);
+        }
+    };
+    LiveAc& a = flying(3000.0);
+    a.block.bankRad = 0.3;
+    hoverOver(a, 3500.0, 500);
+    run(a, 400);
+    EXPECT_NEAR(a.block.altitudeFt, 3400.0, 1e-6);
+    EXPECT_NEAR(a.block.bankRad, 0.06, 1e-9);
+    EXPECT_EQ(a.block.latitudeDeg, 47.0);
+
+    // A sample on the ground has no height: down at touchdown rate, not to 0 ft.
+    LiveAc& b = flying(1500.0);
+    b.hexId = 0x400002;
+    hoverOver(b, 0.0, g_passTick.load() + 1000);
+    run(b, 100);
+    EXPECT_NEAR(b.block.altitudeFt, 1500.0 - 100 * 601.0 / 6000.0, 1e-6);
+}
+
 TEST_F(Movement, TheCommandsOfTheAltitudeBands) {
     // Crossing 10000 ft upward: the high pattern once, climb power, gear and flaps up.
     LiveAc& a = flying(11000.0, {12000.0, 13000.0, 14000.0});
