@@ -47,6 +47,7 @@ struct LoadedAirport {
     QualityFactors qf = gf_packQualityFactors(-1, -1);
     std::vector<Stand> stands;
     bool handmade = false;
+    bool learnedComplete = true;  // nothing of the learned file (if any) was left out
     fs::path learnedPath;
 };
 
@@ -73,7 +74,9 @@ void lf_mergeLearnedFile(const std::string& path, LoadedAirport& airport) {
         gf_logIndented("{:{}}: {}%", parking_percentage.name, nameWidth, defaultParkingPercentage);
         return;
     }
-    airport.handmade = lf_readLearned(airport.learnedPath, airport.header, airport.stands);
+    const LearnedFileRead read = lf_readLearned(airport.learnedPath, airport.header, airport.stands);
+    airport.handmade = read.handmade;
+    airport.learnedComplete = read.complete;
     airport.qf = lf_computeQualityFactors(airport.stands);
     if (airport.handmade) gf_logLine("A handmade airport file overruled the archived file!");
     if (PARK_FAKE.value) lf_addFakeAircraft(fs::path(path).stem().string(), airport.stands);
@@ -122,6 +125,7 @@ void lf_takeOver(const std::string& path, LoadedAirport& airport, ApfHeader& hea
     qf = airport.qf;
     g_rtTrafficWeek = airport.rtTrafficWeek;
     g_handmadeAirport = airport.handmade;
+    g_learnedFileIncomplete = !airport.learnedComplete;
     {
         std::lock_guard lock(g_parkAirportMutex);
         CurrentParkAirport.elevation = static_cast<double>(airport.header.altitude);

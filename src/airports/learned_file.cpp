@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <iterator>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -78,43 +79,72 @@ std::size_t lf_findStand(const std::vector<Stand>& table, std::string_view id) {
     return static_cast<std::size_t>(it - table.begin());
 }
 
-void lf_addManualStand(const pugi::xml_node& parkpos, const std::string& id, const std::filesystem::path& path,
+std::size_t lf_childCount(const pugi::xml_node& node, const char* name) {
+    const auto children = node.children(name);
+    return static_cast<std::size_t>(std::distance(children.begin(), children.end()));
+}
+
+// True when the stand was added with all its options.
+bool lf_addManualStand(const pugi::xml_node& parkpos, const std::string& id, const std::filesystem::path& path,
                        std::vector<Stand>& table) {
     if (lf_findStand(table, id) < table.size()) {
         gf_logMarked("manually created standid {} already exists in {}", id, gf_pathText(path));
-        return;
+        return false;
     }
     const double lat = parkpos.attribute("latitude").as_double();
     const double lon = parkpos.attribute("longitude").as_double();
     const double radius = parkpos.attribute("radius").as_double();
     if (!((std::abs(lat) > noPositionDeg || std::abs(lon) > noPositionDeg) && radius != 0.0)) {
         gf_logMarked("manually created standid {} misses correct attributes in {}", id, gf_pathText(path));
-        return;
+        return false;
     }
     if (table.size() >= g_maxParkingStands) {
         gf_logMarked("manually created standid {} left out of {}: too many parking positions", id, gf_pathText(path));
-        return;
+        return false;
     }
     const std::size_t before = table.size();
     lf_readParkPos(parkpos, id, 0, table);
-    if (table.size() > before) table.back().manual = 1;
+    if (table.size() == before) return false;
+    table.back().manual = 1;
+    return table.back().options.size() == lf_childCount(parkpos, "opt");
 }
 
-void lf_mergeLearnedStands(const pugi::xml_node& parkpositions, const std::filesystem::path& path,
+// True when every element was taken whole.
+bool lf_mergeLearnedStands(const pugi::xml_node& parkpositions, const std::filesystem::path& path,
                            std::vector<Stand>& table) {
+    bool complete = true;
     for (const pugi::xml_node& parkpos : parkpositions.children("parkpos")) {
         const std::string id = gf_getAttrString(parkpos, "id");
         if (parkpos.attribute("manual").as_bool()) {
-            lf_addManualStand(parkpos, id, path, table);
+            complete = lf_addManualStand(parkpos, id, path, table) && complete;
             continue;
         }
-        const bool found = std::any_of(table.begin(), table.end(),
-                                       [&](Stand& stand) { return lf_applyParkPosChanges({id, parkpos}, stand); });
+        std::size_t leftOut = 0;
+        const bool found = std::any_of(table.begin(), table.end(), [&](Stand& stand) {
+            return lf_applyParkPosChanges({id, parkpos, &leftOut}, stand);
+        });
         if (!found) gf_logLine("learned stand {} in {} not found?", id, gf_pathText(path));
+        complete = complete && found && leftOut == 0;
     }
+    return complete;
 }
 
-void lf_readLearnedDocument(const pugi::xml_document& doc, const std::filesystem::path& path,
+// The readers drop a stand without a usable position or beyond the cap, and
+// an option whose day is no weekday: the totals tell whether anything went.
+bool lf_readWhole(const pugi::xml_node& parkpositions, const std::vector<Stand>& stands) {
+    std::size_t elements = 0;
+    std::size_t opts = 0;
+    for (const pugi::xml_node& parkpos : parkpositions.children("parkpos")) {
+        ++elements;
+        opts += lf_childCount(parkpos, "opt");
+    }
+    std::size_t options = 0;
+    for (const Stand& stand : stands) options += stand.options.size();
+    return elements == stands.size() && opts == options;
+}
+
+// True when everything of the file was taken.
+bool lf_readLearnedDocument(const pugi::xml_document& doc, const std::filesystem::path& path,
                             const ApfHeader& header, std::vector<Stand>& table, bool& handmade) {
     const std::string learnedName = lf_getApfStringParameter(doc, "airport_name").value_or("");
     if (learnedName != header.airportName) {
@@ -128,12 +158,13 @@ void lf_readLearnedDocument(const pugi::xml_document& doc, const std::filesystem
         // Read apart, so that a damaged handmade file leaves the base stands in place.
         std::vector<Stand> stands;
         gf_readParkPositions(parkpositions, 1, stands, gf_pathText(path));
+        const bool complete = lf_readWhole(parkpositions, stands);
         table = std::move(stands);
         handmade = true;
         gf_logIndented("{:24}: {}", "handmade", *mark);
-        return;
+        return complete;
     }
-    lf_mergeLearnedStands(parkpositions, path, table);
+    return lf_mergeLearnedStands(parkpositions, path, table);
 }
 
 }  // namespace
@@ -170,22 +201,23 @@ std::filesystem::path lf_learnedApfPath(const std::string& source, const std::st
     return path;
 }
 
-bool lf_readLearned(const std::filesystem::path& path, const ApfHeader& header, std::vector<Stand>& table) {
-    bool handmade = false;
+LearnedFileRead lf_readLearned(const std::filesystem::path& path, const ApfHeader& header, std::vector<Stand>& table) {
+    LearnedFileRead read;
     try {
         pugi::xml_document doc;
         std::string error;
         if (!gf_loadParkingXml(doc, path, error)) {
             lf_keepBrokenFile(path, error);
-            return false;
+            return read;
         }
         gf_logLine("Read from learned airport file: '{}'", gf_pathText(path));
-        if (!lf_hasMeta(doc)) return false;
-        lf_readLearnedDocument(doc, path, header, table, handmade);
+        if (!lf_hasMeta(doc)) return read;
+        read.complete = lf_readLearnedDocument(doc, path, header, table, read.handmade);
     } catch (const std::exception& e) {
+        read.complete = false;
         gf_logLine("{}: {}", "lf_readLearned", e.what());
     }
-    return handmade;
+    return read;
 }
 
 QualityFactors lf_computeQualityFactors(const std::vector<Stand>& table) {

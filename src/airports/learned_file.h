@@ -33,11 +33,20 @@ bool gf_isSafePathComponent(std::string_view name);
 // publisher that is no safe folder name (logged).
 std::filesystem::path lf_learnedApfPath(const std::string& source, const std::string& publisher);
 
+// What reading a learned file came to.
+struct LearnedFileRead {
+    bool handmade = false;  // the table now comes from a handmade file
+    // Everything the file holds was taken. Otherwise (it did not parse, lacked
+    // its meta entries, or stands, options or a learned radius were left out)
+    // saving over it would lose what was left out: the saver keeps it first.
+    bool complete = false;
+};
+
 // Merges the learned file into the table and the eleven settings it carries.
 // A handmade file replaces the table (only when all its stands could be
-// read). Returns whether the table now comes from a handmade file. Failures
-// are logged, never thrown; a file that does not parse is kept as X.0.xml.
-bool lf_readLearned(const std::filesystem::path& path, const ApfHeader& header, std::vector<Stand>& table);
+// read). Failures are logged, never thrown; a file that does not parse is
+// kept as X.0.xml.
+LearnedFileRead lf_readLearned(const std::filesystem::path& path, const ApfHeader& header, std::vector<Stand>& table);
 
 // Qf_real and Qf_soft of the table: -1 each when no stand has any option.
 QualityFactors lf_computeQualityFactors(const std::vector<Stand>& table);

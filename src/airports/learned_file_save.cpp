@@ -3,6 +3,8 @@
 // attribute changed, stands the user made, and the settings of the visit.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -31,6 +33,8 @@ constexpr std::uint32_t learnedOrigin = 0;
 constexpr std::size_t timeOfDayStart = 11;  // in gf_timeText: "Thu Okt 01 00:00:05 2026"
 constexpr std::size_t timeOfDayLength = 8;
 constexpr std::string_view brokenVersion = "0";
+// Kept copies of one learned file under one mark, at most.
+constexpr int maxKeptCopies = 100;
 
 bool lf_isFake(const StandOption& o) { return o.origin == g_optionOriginFake; }
 
@@ -72,21 +76,62 @@ std::string lf_writtenByVersion(const fs::path& path) {
     return std::string(brokenVersion);
 }
 
-// A learned file of another program version (or one that cannot be read) may
-// hold what this version does not understand: it is kept as ICAO.<version>.xml
-// before it is replaced.
-void lf_keepOtherVersion(const fs::path& path) {
+bool lf_sameContent(const fs::path& a, const fs::path& b) {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return;
+    const std::uintmax_t sizeA = fs::file_size(a, ec);
+    if (ec) return false;
+    const std::uintmax_t sizeB = fs::file_size(b, ec);
+    if (ec || sizeA != sizeB) return false;
+    std::ifstream inA(a, std::ios::binary);
+    std::ifstream inB(b, std::ios::binary);
+    return inA && inB &&
+           std::equal(std::istreambuf_iterator<char>(inA), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(inB), std::istreambuf_iterator<char>());
+}
+
+// Copies the file to ICAO.<mark>.xml, or, when that name holds another file
+// already, to the first free ICAO.<mark>.<n>.xml: a copy kept earlier is
+// never written over. True, with the copy's path, when the file is kept (or
+// was kept already under one of these names).
+bool lf_keepCopy(const fs::path& path, std::string_view mark, fs::path& aside) {
+    const fs::path stem = path.parent_path() / path.stem();
+    for (int n = 0; n < maxKeptCopies; ++n) {
+        fs::path candidate = stem;
+        candidate += n == 0 ? fmt::format(".{}.xml", mark) : fmt::format(".{}.{}.xml", mark, n);
+        std::error_code ec;
+        const bool taken = fs::exists(candidate, ec);
+        if (ec) return false;
+        if (taken && !lf_sameContent(path, candidate)) continue;
+        if (!taken) fs::copy_file(path, candidate, ec);
+        if (ec) return false;
+        aside = candidate;
+        return true;
+    }
+    return false;
+}
+
+// A learned file of another program version (or one that cannot be read) may
+// hold what this version does not understand, and one that was not read
+// completely holds what the park airport's stands lack (a handmade file with
+// a repeated id, stands or options left out): either is kept as
+// ICAO.<version>.xml or ICAO.0.xml before it is replaced. False, and the file
+// must not be replaced, when it could not be kept.
+bool lf_keepBeforeReplacing(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return true;
     const std::string version = lf_writtenByVersion(path);
-    if (version == g_programVersionText) return;
-    fs::path aside = path.parent_path() / path.stem();
-    aside += "." + version + ".xml";
-    fs::copy_file(path, aside, fs::copy_options::overwrite_existing, ec);
-    if (ec)
-        gf_logMarked("{} of version {} could not be kept as {}", gf_pathText(path), version, gf_pathText(aside));
-    else
+    const bool otherVersion = version != g_programVersionText;
+    if (!otherVersion && !g_learnedFileIncomplete) return true;
+    fs::path aside;
+    if (!lf_keepCopy(path, otherVersion ? version : brokenVersion, aside)) {
+        gf_logMarked("{} could not be kept as a copy, so it is not replaced", gf_pathText(path));
+        return false;
+    }
+    if (otherVersion)
         gf_logLine("{} of version {} kept as {}", gf_pathText(path), version, gf_pathText(aside));
+    else
+        gf_logMarked("{} was not read completely and is kept as {}", gf_pathText(path), gf_pathText(aside));
+    return true;
 }
 
 bool lf_write(const AddonAirport& airport, const fs::path& path) {
@@ -94,7 +139,7 @@ bool lf_write(const AddonAirport& airport, const fs::path& path) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) return false;
-    lf_keepOtherVersion(path);
+    if (!lf_keepBeforeReplacing(path)) return false;
     g_metaSimulator.set("P3D");
     return gf_writeApf(airport, path, g_apfModeLearned);
 }

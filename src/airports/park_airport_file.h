@@ -35,6 +35,9 @@ extern ApfHeader g_parkAirportHeader;
 // The stands come from a handmade learned file. Atomic: the scan's file
 // writers read it.
 inline std::atomic<bool> g_handmadeAirport{false};
+// The park airport's learned file was not read completely: the saver keeps a
+// copy of it before it writes over it. Worker thread.
+inline bool g_learnedFileIncomplete = false;
 // "RT_traffic_week" of the park airport's file, 0 when absent. Worker thread.
 inline std::int32_t g_rtTrafficWeek = 0;
 // LEARN_SOFT was switched off for a well-learned airport (the learned file is

@@ -107,6 +107,7 @@ std::string lf_readParkedFile() {
 void lf_resetParkAirport() {
     if (g_parkingDataLoaded && (g_learnSoftAutoOff || g_apfChanged || g_learnedUpdates >= 1)) gf_saveAirportFile();
     g_handmadeAirport = false;
+    g_learnedFileIncomplete = false;
     g_parkingDataLoaded.exchange(false);
     g_rtTrafficWeek = 0;
     gf_enableParkingControl(FLUSH_STATIC_BUTTON, false);

@@ -76,6 +76,10 @@ void gf_readParkPositions(const pugi::xml_node& parkpositions, std::uint32_t ori
 struct ParkPosChange {
     std::string_view id;
     pugi::xml_node parkpos;
+    // When given, counts what of the element could not be used (an invalid
+    // radius, an option whose day is no weekday); options the stand holds
+    // already are no loss and are not counted.
+    std::size_t* leftOut = nullptr;
 };
 
 // Applies the learned radius and cargo flag and adds the learned options that

@@ -148,6 +148,7 @@ bool lf_applyParkPosChanges(const ParkPosChange& change, Stand& stand) {
             stand.radiusChanged = 1;
         } else {
             gf_logMarked("Learned radius of parking position {} ignored: {}", change.id, radiusMetres);
+            if (change.leftOut != nullptr) ++*change.leftOut;
         }
     }
     if (parkpos.attribute("cargo_change").as_bool()) {
@@ -159,7 +160,10 @@ bool lf_applyParkPosChanges(const ParkPosChange& change, Stand& stand) {
         StandOption option = lf_readOption(opt);
         // Unlike a base file, a learned day stays signed: it was written by us.
         option.day = opt.attribute("day").as_int();
-        if (!lf_dayIsUsable(option.day, change.id)) continue;
+        if (!lf_dayIsUsable(option.day, change.id)) {
+            if (change.leftOut != nullptr) ++*change.leftOut;
+            continue;
+        }
         option.origin = 0;
         option.optionId = next;
         bool known = false;

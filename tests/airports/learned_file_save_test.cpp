@@ -126,5 +126,51 @@ TEST_F(LearnedFileSaveTest, WhatIsLearnedAtAGeneratedAirportIsReadBackOnTheNextV
     EXPECT_EQ(StandTable[1].options[0].registration, "PH-BXA");
 }
 
+TEST_F(LearnedFileSaveTest, ALearnedFileNotReadCompletelyIsKeptBeforeItIsReplaced) {
+    writeFile(g_myThirdpartyFolder / "EDDF.xml",
+              parkingFile({{"airport_name", "Frankfurt"}, {"publisher", "My Pub"}, {"altitude", "364"}},
+                          parkpos("A1", baseLat, baseLon, 20) + parkpos("A2", baseLat + 0.001, baseLon, 20)));
+    const std::string meta = fmt::format(R"(<meta><info name="author" value="TLVR"/><info name="date" value="d"/>)"
+                                         R"(<info name="version" value="{}"/></meta>)",
+                                         g_programVersionText);
+    const auto visit = [&](const std::string& learned) {
+        writeFile(learnedPath(), learned);
+        gf_setCurrentParkAirport({"EDDF", "FRA", baseLat, baseLon, 364.0});
+        ASSERT_EQ(lf_readParkedFile(), "");
+        StandOption option1 = option("KLM1", "PH-BXA", 20, 22);
+        option1.optionId = 1;
+        StandTable[1].options.push_back(option1);
+        g_learnedUpdates = 1;
+        lf_resetParkAirport();
+    };
+    const fs::path folder0 = learnedPath().parent_path();
+    fs::create_directories(folder0);
+
+    // The user's handmade airport, with one stand id twice: the base stands are used instead.
+    const std::string handmade =
+        parkingFile({{"airport_name", "Frankfurt"}, {"handmade", "true"}},
+                    parkpos("H1", baseLat, baseLon, 20) + parkpos("H1", baseLat + 0.002, baseLon, 20), meta);
+    visit(handmade);
+    EXPECT_EQ(readFile(folder0 / "EDDF.0.xml"), handmade);
+    EXPECT_EQ(savedStands(), (std::vector<std::string>{"A2"})) << "what was learned is saved all the same";
+    EXPECT_TRUE(folder.logContains(fmt::format("===> {} was not read completely and is kept as {}",
+                                               gf_pathText(learnedPath()), gf_pathText(folder0 / "EDDF.0.xml"))));
+
+    // A kept copy is never written over; a file read completely is simply replaced.
+    const std::string dayNine = R"(<parkpos id="A1"><opt reg="X" day="9" hh="1"/></parkpos>)";
+    const std::string lostOption = parkingFile({{"airport_name", "Frankfurt"}}, dayNine, meta);
+    visit(lostOption);
+    EXPECT_EQ(readFile(folder0 / "EDDF.0.xml"), handmade);
+    EXPECT_EQ(readFile(folder0 / "EDDF.0.1.xml"), lostOption);
+    visit(readFile(learnedPath()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder0), fs::directory_iterator()), 3);
+
+    // When no copy can be made, the file stays as it is.
+    for (int n = 2; n < 100; ++n) fs::create_directories(folder0 / fmt::format("EDDF.0.{}.xml", n));
+    visit(handmade + "<!-- again -->");
+    EXPECT_EQ(readFile(learnedPath()), handmade + "<!-- again -->");
+    EXPECT_TRUE(folder.logContains(fmt::format("saving '{}' did not succeed", gf_pathText(learnedPath()))));
+}
+
 }  // namespace
 }  // namespace zrb::test

@@ -107,7 +107,10 @@ TEST_F(LearnedMerge, ObservationsChangesAndManualStandsJoinTheBaseStands) {
         R"(<parkpos id="Z9"><opt reg="X" day="1" hh="1"/></parkpos>)" +
         parkpos("M1", 0.00005, 0.00005, 15, R"(manual="true")") + parkpos("M2", 0.0, 12.5, 15, R"(manual="true")") +
         parkpos("M3", 51.0, 0.5, 0, R"(manual="true")") + parkpos("A1", 51.0, 0.6, 15, R"(manual="true")");
-    EXPECT_FALSE(lf_readLearned(write(parkingFile({{"airport_name", "Heathrow"}}, stands)), header, table));
+    const LearnedFileRead read =
+        lf_readLearned(write(parkingFile({{"airport_name", "Heathrow"}}, stands)), header, table);
+    EXPECT_FALSE(read.handmade);
+    EXPECT_FALSE(read.complete) << "Z9, M1, M3 and the second A1 were left out";
     ASSERT_EQ(table.size(), 3u);
     ASSERT_EQ(table[0].options.size(), 2u) << "the overlapping observation is known already";
     EXPECT_EQ(table[0].options[1].optionId, 2u);
@@ -128,13 +131,31 @@ TEST_F(LearnedMerge, ObservationsChangesAndManualStandsJoinTheBaseStands) {
     EXPECT_TRUE(folder.logContains(warning));
     EXPECT_EQ(gf_messageLineView().message, warning);
     gf_resetMessageLine();
+
+    // Whether everything was taken: a known observation is no loss, an option
+    // on no weekday or a learned radius out of range is.
+    const std::string known =
+        R"(<parkpos id="A1"><opt reg="D-AIZA" airl="DLH" type="A320" day="2" hh="21"/></parkpos>)" +
+        parkpos("M2", 0.0, 12.5, 15, R"(manual="true")");
+    const auto complete = [&](const std::string& text) {
+        SetUp();
+        return lf_readLearned(write(parkingFile({{"airport_name", "London Heathrow"}}, text)), header, table)
+            .complete;
+    };
+    EXPECT_TRUE(complete(known));
+    EXPECT_FALSE(complete(known + R"(<parkpos id="B2"><opt reg="X" day="9" hh="1"/></parkpos>)"));
+    EXPECT_FALSE(complete(known + R"(<parkpos id="B2" radius_change="true" radius="5000"/>)"));
+    EXPECT_FALSE(complete(known + parkpos("M3", 0.0, 12.6, 15, R"(manual="true")", R"(<opt reg="X" day="8"/>)")));
 }
 
 TEST_F(LearnedMerge, AHandmadeFileReplacesTheStandsWhateverItsMarkSays) {
     const std::string stands = parkpos("H1", 51.1, 0.5, 20, "", R"(<opt reg="N1" airl="AAL" type="B738" day="3" hh="5"/>)") +
                                parkpos("H2", 51.2, 0.5, 20);
-    EXPECT_TRUE(lf_readLearned(write(parkingFile({{"airport_name", "London Heathrow"}, {"handmade", "false"}}, stands)),
-                               header, table));
+    const LearnedFileRead read =
+        lf_readLearned(write(parkingFile({{"airport_name", "London Heathrow"}, {"handmade", "false"}}, stands)), header,
+                       table);
+    EXPECT_TRUE(read.handmade);
+    EXPECT_TRUE(read.complete);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0].id, "H1");
     EXPECT_EQ(table[0].options[0].origin, 1u);
@@ -143,15 +164,26 @@ TEST_F(LearnedMerge, AHandmadeFileReplacesTheStandsWhateverItsMarkSays) {
     // A damaged handmade file leaves the stands as they were.
     SetUp();
     const std::string twice = parkpos("H1", 51.1, 0.5, 20) + parkpos("H1", 51.2, 0.5, 20);
-    EXPECT_FALSE(lf_readLearned(write(parkingFile({{"handmade", "true"}}, twice)), header, table));
+    const LearnedFileRead damaged = lf_readLearned(write(parkingFile({{"handmade", "true"}}, twice)), header, table);
+    EXPECT_FALSE(damaged.handmade);
+    EXPECT_FALSE(damaged.complete);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0].id, "A1");
     EXPECT_TRUE(folder.logContains("lf_readLearned: 94: Parking position H1 appears more than once?"));
+
+    // One whose stand the value checks refuse is used, but was not read completely.
+    SetUp();
+    const std::string refused = parkpos("H3", 51.0, 0.5, 5000);
+    const LearnedFileRead partly =
+        lf_readLearned(write(parkingFile({{"handmade", "true"}}, stands + refused)), header, table);
+    EXPECT_TRUE(partly.handmade);
+    EXPECT_FALSE(partly.complete);
+    EXPECT_EQ(table.size(), 2u);
 }
 
 TEST_F(LearnedMerge, AFileThatCannotBeReadChangesNothing) {
     write("<meta><info name=\"author\"");
-    EXPECT_FALSE(lf_readLearned(path, header, table));
+    EXPECT_FALSE(lf_readLearned(path, header, table).complete);
     EXPECT_EQ(readFile(g_learnedStockFolder / "EGLL.0.xml"), "<meta><info name=\"author\"");
     EXPECT_TRUE(fs::exists(path)) << "the learned file itself stays";
     EXPECT_TRUE(folder.logContains(gf_pathText(path) + " found, but could not be loaded, saved as *.0.xml: "));
@@ -162,7 +194,7 @@ TEST_F(LearnedMerge, AFileThatCannotBeReadChangesNothing) {
     PARK_FAKE.value = false;
     const std::string noVersion = R"(<meta><info name="author" value="a"/><info name="date" value="d"/></meta>)";
     write(parkingFile({{"PARK_FAKE", "true"}}, R"(<parkpos id="B2" radius_change="true" radius="45"/>)", noVersion));
-    EXPECT_FALSE(lf_readLearned(path, header, table));
+    EXPECT_FALSE(lf_readLearned(path, header, table).complete);
     EXPECT_FALSE(PARK_FAKE.value);
     EXPECT_EQ(table[1].radiusChanged, 0);
 }
