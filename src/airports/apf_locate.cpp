@@ -33,7 +33,8 @@ constexpr std::size_t minLinkLength = 4;
 constexpr std::string_view trailingWhiteSpace = " \t\r\n\v\f";
 // Quality factors and weeks of traffic an archived file needs to be learned offline.
 constexpr std::int32_t minTrafficWeeksForLearning = 27;
-// How long one answer of the archive probe is kept.
+// How long one answer of the archive probe (the file is there, or the site
+// says it is not) is kept.
 constexpr auto archiveProbeLifetime = std::chrono::minutes(30);
 // Downloaded copies read once and removed again, in the current directory.
 const fs::path nearestStandCopy{"airport.xml"};
@@ -157,11 +158,21 @@ bool lf_existsInOnlineArchive(const std::string& icao) {
             return it->second.exists;
     }
     const fs::path probe = lf_apfXmlName(icao);
-    const bool exists = lf_downloadTo(url, probe);
+    const CurlHandle handle(curl_easy_init());
+    const DownloadResult result = gf_curlDownloadResult(handle.get(), url, probe, false);
+    const bool exists = result == DownloadResult::done;
     if (exists) fs::remove(probe);
+    // Only the site's own answer is kept: a failure (the site busy or down, a
+    // time-out) may pass, and the next check asks again.
+    if (result == DownloadResult::failed) return false;
     std::lock_guard lock(g_archiveProbeMutex);
     g_archiveProbes[url] = {exists, now};
     return exists;
+}
+
+void gf_forgetArchiveProbes() {
+    std::lock_guard lock(g_archiveProbeMutex);
+    g_archiveProbes.clear();
 }
 
 std::string lf_downloadFile(const std::string& archivePath, const fs::path& localFile) {

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "airports/park_airport_file.h"
 #include "airports/parking_controls.h"
 #include "airports/static_parking_plan.h"
 #include "config/parameters.h"
@@ -195,6 +196,8 @@ void gf_checkStaticParking(bool now) {
 }
 
 bool gf_reloadParkAirports(bool check, std::string& message) {
+    // A re-read asks the archive afresh, as it tries a passed-over airport again.
+    gf_forgetArchiveProbes();
     if (!lf_readMyParkAirports()) return false;
     g_passedOverAirport.clear();
     lf_orderReadList();

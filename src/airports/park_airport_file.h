@@ -88,10 +88,14 @@ std::string lf_findApf(const std::string& icao);
 bool gf_airportFileAvailable(const std::string& icao);
 
 // Whether the download site's stock archive holds the airport. One download
-// probe per airport and site, its answer kept for half an hour, so the
-// frequent checks while the user stands at an airport without a file do not
-// fetch it again and again.
+// probe per airport and site, its answer (the file, or the site's 404) kept
+// for half an hour, so the frequent checks while the user stands at an
+// airport without a file do not fetch it again and again. A probe that failed
+// otherwise (another status, the network, a time-out) gives false and is not
+// kept: the next check probes again.
 bool lf_existsInOnlineArchive(const std::string& icao);
+// Forgets every kept probe answer (the user's Re-read).
+void gf_forgetArchiveProbes();
 
 // Downloads an archive path into the local file; empty on success, else
 // "failed to download: '{url}'" (also logged). Nothing is left at the local

@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 
 // Where the bytes of a download gather before they replace the destination.
 constexpr std::string_view partialSuffix = ".part";
+// The HTTP status of a file the site does not have.
+constexpr long httpNotFound = 404;
 
 struct DownloadSite {
     std::string baseUrl = build::downloadBaseUrl;
@@ -69,8 +71,8 @@ void lf_setOption(CURL* handle, CURLoption option, auto value) {
                                              curl_easy_strerror(code)));
 }
 
-// Performs the transfer into the open file; true when it completed.
-bool lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
+// Performs the transfer into the open file.
+DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
     const DownloadSite site = lf_site();
     const std::string userAgent(g_downloadUserAgent);
     const DownloadLimits& limits = site.limits;
@@ -92,37 +94,46 @@ bool lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
     const CURLcode code = curl_easy_perform(handle);
     // The option points at this call's sink: it must not outlive it.
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
-    if (code != CURLE_OK) gf_logLine("curl: '{}' => {}", url, curl_easy_strerror(code));
-    return code == CURLE_OK;
+    if (code == CURLE_OK) return DownloadResult::done;
+    gf_logLine("curl: '{}' => {}", url, curl_easy_strerror(code));
+    long status = 0;
+    if (code == CURLE_HTTP_RETURNED_ERROR && curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
+        status == httpNotFound)
+        return DownloadResult::notFound;
+    return DownloadResult::failed;
 }
 
 }  // namespace
 
 bool gf_curlDownload(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
-    if (handle == nullptr) return false;
+    return gf_curlDownloadResult(handle, url, path, binary) == DownloadResult::done;
+}
+
+DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+    if (handle == nullptr) return DownloadResult::failed;
     fs::path partial = path;
     partial += partialSuffix;
     try {
-        bool done = false;
+        DownloadResult result = DownloadResult::failed;
         {
             std::ofstream out(partial, binary ? std::ios::binary | std::ios::trunc : std::ios::trunc);
             if (!out) {
                 gf_logLine("Could not open output file: {}", gf_pathText(path));
-                return false;
+                return DownloadResult::failed;
             }
-            done = lf_transfer(handle, url, out);
+            result = lf_transfer(handle, url, out);
             out.close();
-            done = done && !out.fail();
+            if (result == DownloadResult::done && out.fail()) result = DownloadResult::failed;
         }
-        if (done) fs::rename(partial, path);
+        if (result == DownloadResult::done) fs::rename(partial, path);
         else fs::remove(partial);
-        return done;
+        return result;
     } catch (const std::exception& e) {
         gf_logLine("Downloader exception: '{}', {} => {}", e.what(), url, gf_pathText(path));
     }
     std::error_code ec;
     fs::remove(partial, ec);
-    return false;
+    return DownloadResult::failed;
 }
 
 bool gf_downloadFile(std::string_view fileName, const fs::path& destination) {

@@ -42,6 +42,14 @@ inline constexpr std::uint64_t g_downloadMaxBytes = 64U * 1024U * 1024U;
 // transport failure, a time-out, a file larger than the maximum or a stop.
 bool gf_curlDownload(CURL* handle, const std::string& url, const std::filesystem::path& path, bool binary);
 
+// What a download came to: the file is there, the site answered that it has
+// no such file (HTTP 404), or it failed for any other reason (another status,
+// the network, a time-out, a stop), which may pass.
+enum class DownloadResult { done, notFound, failed };
+// gf_curlDownload, telling a file the site does not have from a failure.
+DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const std::filesystem::path& path,
+                                     bool binary);
+
 // Downloads base URL + file name into the destination (binary), with a handle
 // of its own; logs "Downloaded '{}' to '{}'" or "Downloading '{}' failed !".
 bool gf_downloadFile(std::string_view fileName, const std::filesystem::path& destination);

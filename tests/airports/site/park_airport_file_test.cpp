@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "airports/airport_test_support.h"
+#include "airports/park_airport_choice.h"
 #include "airports/park_airport_file.h"
 #include "airports/parking_file.h"
 #include "download_site/download_site.h"
@@ -102,6 +103,24 @@ TEST_F(ParkAirportFile, TheArchiveIsProbedOncePerAirport) {
     EXPECT_EQ(site.requestCount("/P3D/archive/stock/EDDF.xml"), 1u) << "so is a miss";
     ASSERT_FALSE(site.requests().empty());
     EXPECT_EQ(site.requests()[0].userAgent, "TLVR");
+    expectNoStrayFiles();
+}
+
+TEST_F(ParkAirportFile, OnlyTheSitesOwnAnswerIsKeptUntilReRead) {
+    site.serve(stockPath(), "busy", 503);
+    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+    site.serve(stockPath(), egll());
+    EXPECT_TRUE(lf_existsInOnlineArchive("EGLL")) << "a failure is asked again at the next check";
+    EXPECT_EQ(site.requestCount(stockPath()), 2u);
+
+    const std::string eddf = "/P3D/archive/stock/EDDF.xml";
+    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
+    site.serve(eddf, egll());
+    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF")) << "the site's 404 is kept";
+    std::string message;
+    gf_reloadParkAirports(true, message);
+    EXPECT_TRUE(lf_existsInOnlineArchive("EDDF")) << "until the user's Re-read";
+    EXPECT_EQ(site.requestCount(eddf), 2u);
     expectNoStrayFiles();
 }
 
