@@ -65,7 +65,7 @@ public:
 
 private:
     void subsection(std::span<const std::uint8_t> entry);
-    void records(std::span<const std::uint8_t> data, std::uint64_t dataOffset);
+    void records(std::span<const std::uint8_t> data, std::uint64_t dataOffset, bool cut);
     void charge(std::uint64_t bytes);
 
     BglBytes& m_file;
@@ -86,10 +86,10 @@ void FileWalk::section(std::span<const std::uint8_t> entry) {
     if (gf_bglU32(entry, 0) != airportSectionType) return;
     if ((gf_bglU32(entry, sectionFlagOffset) & wideSubsectionFlag) != 0) return;
     const std::uint64_t tableOffset = gf_bglU32(entry, subsectionTableOffset);
-    const std::uint64_t count = gf_bglU32(entry, subsectionCountOffset);
-    if (tableOffset > m_file.size() || count > (m_file.size() - tableOffset) / subsectionEntryBytes)
-        throw BglFormatError(fmt::format("subsection table at byte {} with {} entries runs past the end of the file",
-                                         tableOffset, count));
+    if (tableOffset >= m_file.size()) return;
+    // A cut file still holds the entries before the cut.
+    const std::uint64_t count = std::min<std::uint64_t>(gf_bglU32(entry, subsectionCountOffset),
+                                                        (m_file.size() - tableOffset) / subsectionEntryBytes);
     charge(count * subsectionEntryBytes);
     lf_forEachEntry(m_file, tableOffset, count, subsectionEntryBytes, [this](auto sub) {
         subsection(sub);
@@ -99,24 +99,28 @@ void FileWalk::section(std::span<const std::uint8_t> entry) {
 
 void FileWalk::subsection(std::span<const std::uint8_t> entry) {
     const std::uint64_t offset = gf_bglU32(entry, subsectionDataOffset);
-    const std::uint64_t size = gf_bglU32(entry, subsectionDataSize);
-    if (offset > m_file.size() || size > m_file.size() - offset)
-        throw BglFormatError(
-            fmt::format("records at byte {} of {} bytes run past the end of the file", offset, size));
+    if (offset >= m_file.size()) return;
+    const std::uint64_t declared = gf_bglU32(entry, subsectionDataSize);
+    // A cut file (a download or copy that ended early) still holds the
+    // records before the cut: they are read, and only a record the cut runs
+    // through is an error.
+    const std::uint64_t size = std::min(declared, m_file.size() - offset);
     charge(size);
-    records(m_file.read(offset, static_cast<std::size_t>(size)), offset);
+    records(m_file.read(offset, static_cast<std::size_t>(size)), offset, size < declared);
 }
 
 // The records of one subsection, bounded by it: records of other sections are
-// never read as airports.
-void FileWalk::records(std::span<const std::uint8_t> data, std::uint64_t dataOffset) {
+// never read as airports. A record smaller than its own header ends the walk
+// (there is no telling where the next one starts), keeping what was read.
+void FileWalk::records(std::span<const std::uint8_t> data, std::uint64_t dataOffset, bool cut) {
     std::size_t at = 0;
     while (data.size() - at >= g_bglRecordHeaderBytes) {
         const std::uint16_t id = gf_bglU16(data, at);
         const std::uint32_t size = gf_bglU32(data, at + 2);
-        if (size < g_bglRecordHeaderBytes || size > data.size() - at)
-            throw BglFormatError(fmt::format("record at byte {} of size {} does not fit its subsection",
-                                             dataOffset + at, size));
+        if (size < g_bglRecordHeaderBytes) return;
+        if (size > data.size() - at)
+            throw BglFormatError(fmt::format("record at byte {} of size {} {}", dataOffset + at, size,
+                                             cut ? "runs past the end of the file" : "does not fit its subsection"));
         const auto record = data.subspan(at, size);
         at += size;
         if (id != g_bglAirportRecord && id != g_bglAirportRecordV2) continue;

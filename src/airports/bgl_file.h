@@ -6,9 +6,12 @@
 //
 // A BGL file is made by whoever made the add-on: every offset, count and size
 // in it is checked against its section, its subsection and the file before it
-// is used, and nothing is allocated by a count the file gives. A structure
-// that runs outside those bounds raises BglFormatError; airports handed over
-// before it keep their results.
+// is used, and nothing is allocated by a count the file gives. A table or
+// subsection that runs past the end of the file is read as far as the file
+// holds it (a cut file keeps the airports before the cut); a record offset at
+// or past the end, or a record smaller than its header, ends the walk
+// quietly. A record that runs outside its bounds raises BglFormatError;
+// airports handed over before it keep their results.
 //
 // Threads: no shared state; any number of files may be read at once, each by
 // its own thread.
@@ -81,8 +84,9 @@ bool gf_hasAirportSection(const std::filesystem::path& path);
 // record met twice (two sections sharing their records) is read once. A file
 // with another header size, or shorter than its header, yields nothing.
 // pathText names the file in the airports' scan-log lines.
-// Throws BglFormatError for a table or record that runs outside the file or
-// its subsection, or a record smaller than its own header.
+// Throws BglFormatError for a record that runs past the end of the file or of
+// its subsection, an airport record too short for its ident, or tables that
+// point into each other so often that the walk would not end.
 void gf_readBglAirports(BglBytes& file, std::string_view pathText,
                         const std::function<void(BglAirport&&)>& onAirport);
 

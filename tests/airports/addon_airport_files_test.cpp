@@ -156,14 +156,23 @@ TEST_F(AddonAirportFiles, AirportsAreLinkedOrGeneratedByTheirPublisher) {
 }
 
 TEST_F(AddonAirportFiles, DamagedFilesAreReportedAndTheAirportsBeforeTheDamageKept) {
-    const Bytes bytes = bglAirportFile({BglAirportRecord("LFPG").parking(spots(2)).bytes(), bglRecord(0x3C, "", 0)});
+    // Cut inside its second airport, as a download or copy that ended early leaves it.
+    const Bytes whole = bglAirportFile(
+        {BglAirportRecord("LFPG").parking(spots(2)).bytes(), BglAirportRecord("LFPO").parking(spots(3)).bytes()});
     const std::filesystem::path file = folder.path() / "addons" / "Other" / "broken.bgl";
     std::filesystem::create_directories(file.parent_path());
-    writeFile(file, bytes);
+    writeFile(file, whole.substr(0, whole.size() - 50));
     EXPECT_THROW(gf_processBglFile(shared, file), BglFormatError);
     EXPECT_TRUE(folder.logContains("===> Exception in lf_processBGLfile: " + gf_windowsPathText(file)));
     EXPECT_THAT(shared.log.take(), Contains("Generated LFPG: 2 positions"));
     EXPECT_TRUE(std::filesystem::exists(g_myThirdpartyFolder / "LFPG.xml"));
+    EXPECT_FALSE(std::filesystem::exists(g_myThirdpartyFolder / "LFPO.xml"));
+
+    // A record of size 0 ends the file quietly.
+    EXPECT_THAT(process("Other/zero.bgl", bglAirportFile({BglAirportRecord("LFPB").parking(spots(1)).bytes(),
+                                                          bglRecord(0x3C, "", 0)})),
+                Contains("Generated LFPB: 1 position"));
+    EXPECT_FALSE(folder.logContains("Exception in lf_processBGLfile: " + bglText("Other/zero.bgl")));
 
     // A file that went away between the walk and its task yields nothing.
     EXPECT_NO_THROW(gf_processBglFile(shared, folder.path() / "gone.bgl"));

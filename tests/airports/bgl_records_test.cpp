@@ -223,13 +223,29 @@ TEST(BglRecords, DamagedFilesYieldNothingOrStopWithAnError) {
     // A section with 20-byte subsection entries is not read.
     EXPECT_THAT(readAll(test::bglFile({BglSection{3, 0x10000, {BglAirportRecord("EGLL").bytes()}}})), IsEmpty());
 
-    // A record of size 0 after a good airport: the walk ends with an error, the airport stays.
+    // A record of size 0 after a good airport ends the walk quietly; the airport stays.
+    const auto zero = readAll(test::bglAirportFile(
+        {BglAirportRecord("EGLL").bytes(), test::bglRecord(0x22, "", 0), BglAirportRecord("EDDF").bytes()}));
+    ASSERT_EQ(zero.size(), 1u);
+    EXPECT_EQ(zero[0].ident, "EGLL");
+    // So does a subsection whose records would start at or past the end of the file.
+    Bytes beyond = good;
+    test::setU32(beyond, 56 + 20 + 8, static_cast<std::uint32_t>(good.size()));
+    EXPECT_THAT(readAll(beyond), IsEmpty());
+
+    // A file cut inside its second airport: the first is read, the cut one is an error.
+    const Bytes two = test::bglAirportFile({BglAirportRecord("EGLL").parking({{}}).bytes(),
+                                            BglAirportRecord("EDDF").parking({{}, {10, 2, 2}}).bytes()});
     std::vector<BglAirport> seen;
-    const Bytes zero = test::bglAirportFile({BglAirportRecord("EGLL").bytes(), test::bglRecord(0x22, "", 0)});
-    BglMemory memory({reinterpret_cast<const std::uint8_t*>(zero.data()), zero.size()});
+    const Bytes cut = two.substr(0, two.size() - 40);
+    BglMemory memory({reinterpret_cast<const std::uint8_t*>(cut.data()), cut.size()});
     EXPECT_THROW(gf_readBglAirports(memory, "z", [&](BglAirport&& a) { seen.push_back(std::move(a)); }),
                  BglFormatError);
     ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].ident, "EGLL");
+    EXPECT_EQ(seen[0].stands.size(), 1u);
+    // Cut between the two airports, it is no error at all.
+    EXPECT_EQ(readAll(two.substr(0, two.size() - (56 + 6 + 2 + 2 * 36))).size(), 1u);
 
     EXPECT_THROW(readAll(good.substr(0, good.size() - 1)), BglFormatError);  // truncated
     EXPECT_THROW(readAll(test::bglAirportFile({BglAirportRecord("EGLL").sizeField(5000).bytes()})), BglFormatError);

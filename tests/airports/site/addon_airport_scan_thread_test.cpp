@@ -141,7 +141,7 @@ TEST_F(AddonAirportScan, ManualFoldersAreScannedLinkedGeneratedAndHandedOver) {
     EXPECT_THAT(log, Contains("Generated LFPG: 4 positions"));
     EXPECT_THAT(log, Contains("Generated EGKK: 2 positions"));
     EXPECT_THAT(log, Contains(HasSubstr("futs ")));
-    EXPECT_THAT(log, Contains(HasSubstr(gf_windowsPathText(addons / "Other" / "broken.bgl") + ": records at byte")));
+    EXPECT_THAT(log, Contains(HasSubstr(gf_windowsPathText(addons / "Other" / "broken.bgl") + ": record at byte")));
     EXPECT_THAT(log, Not(Contains(HasSubstr("ABCD"))));
 
     EXPECT_TRUE(m_folder.logContains("++++++++++++++++++++++++ airports scan manual  starts"));
