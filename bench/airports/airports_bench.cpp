@@ -1,6 +1,8 @@
 // The airport files at full size: the closest airport among 10,000 (one
-// linear scan per query, at most 1 ms each) and loading a park airport's file
-// of 500 stands with 20,000 options (at most 50 ms).
+// linear scan per query, at most 1 ms each), loading a park airport's file
+// of 500 stands with 20,000 options (at most 50 ms), and loading a file of
+// 5,000 stands in one row along a latitude, where the latitude rules no pair
+// of stands out of the overlap test (at most 50 ms).
 
 #include <benchmark/benchmark.h>
 
@@ -25,6 +27,7 @@ namespace fs = std::filesystem;
 constexpr int airportCount = 10000;
 constexpr int standCount = 500;
 constexpr int optionsPerStand = 40;  // 20,000 in all
+constexpr int rowStandCount = 5000;  // the most a parking file may give
 
 // A folder of its own as the current directory, for the program's relative
 // paths; removed again when the program ends.
@@ -76,11 +79,14 @@ void BM_ClosestAirport(benchmark::State& state) {
 }
 BENCHMARK(BM_ClosestAirport)->Unit(benchmark::kMicrosecond);
 
+std::string parkingFileHead() {
+    return R"(<?xml version="1.0"?><meta><info name="author" value="TLVR"/><info name="date" value="d"/>)"
+           R"(<info name="version" value="1.0.0"/></meta><parameters><parameter name="publisher" value="bench"/>)"
+           R"(<parameter name="altitude" value="83"/></parameters><parkpositions>)";
+}
+
 std::string parkingFileText() {
-    std::string text =
-        R"(<?xml version="1.0"?><meta><info name="author" value="TLVR"/><info name="date" value="d"/>)"
-        R"(<info name="version" value="1.0.0"/></meta><parameters><parameter name="publisher" value="bench"/>)"
-        R"(<parameter name="altitude" value="83"/></parameters><parkpositions>)";
+    std::string text = parkingFileHead();
     for (int s = 0; s < standCount; ++s) {
         // A grid of stands 60 m apart.
         const double lat = 51.46 + (s / 25) * 60.0 / 111120.0;
@@ -95,12 +101,24 @@ std::string parkingFileText() {
     return text + "</parkpositions>\n";
 }
 
-void BM_LoadParkingFile(benchmark::State& state) {
+// Stands 40 m apart in one row along 51.47 N, radius 15 m: only next-door
+// stands could touch, and none do.
+std::string oneLatitudeFileText() {
+    std::string text = parkingFileHead();
+    for (int s = 0; s < rowStandCount; ++s)
+        text += fmt::format(R"(<parkpos id="R{}" latitude="51.470000" longitude="{:.6f}" heading="90.0" )"
+                            R"(radius="15.0"/>)",
+                            s, -0.47 + s * 40.0 / 69300.0);
+    return text + "</parkpositions>\n";
+}
+
+void lf_loadParkingFile(benchmark::State& state, const std::string& icao, const std::string& text) {
     benchFolder();
-    const fs::path file = fs::path("airports") / "my_thirdparty" / "BNCH.xml";
-    std::ofstream(file) << parkingFileText();
-    zrb::gf_setCurrentParkAirport({"BNCH", "", 51.47, -0.46, 0.0});
+    const fs::path file = fs::path("airports") / "my_thirdparty" / (icao + ".xml");
+    std::ofstream(file) << text;
+    zrb::gf_setCurrentParkAirport({icao, "", 51.47, -0.46, 0.0});
     std::size_t options = 0;
+    std::size_t neighbours = 0;
     for (auto _ : state) {
         zrb::StandTable.clear();
         zrb::ApfHeader header;
@@ -110,12 +128,24 @@ void BM_LoadParkingFile(benchmark::State& state) {
             return;
         }
         options = 0;
-        for (const auto& stand : zrb::StandTable) options += stand.options.size();
+        neighbours = 0;
+        for (const auto& stand : zrb::StandTable) {
+            options += stand.options.size();
+            neighbours += stand.neighbours.size();
+        }
     }
     state.counters["stands"] = static_cast<double>(zrb::StandTable.size());
     state.counters["options"] = static_cast<double>(options);
+    state.counters["neighbours"] = static_cast<double>(neighbours);
 }
+
+void BM_LoadParkingFile(benchmark::State& state) { lf_loadParkingFile(state, "BNCH", parkingFileText()); }
 BENCHMARK(BM_LoadParkingFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadParkingFileOneLatitude(benchmark::State& state) {
+    lf_loadParkingFile(state, "BROW", oneLatitudeFileText());
+}
+BENCHMARK(BM_LoadParkingFileOneLatitude)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,8 +2,11 @@
 // quality factors and fake aircraft, then the stand numbers and overlaps.
 // Everything is read into a table of its own and takes the place of the park
 // airport's state only when the whole load succeeded.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
+#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -39,6 +42,12 @@ constexpr int nameWidth = 24;
 constexpr double overlapMargin = 1.1;
 // Nautical miles per degree of latitude on the program's sphere.
 constexpr double nmPerDegreeLat = 60.0;
+constexpr double sphereRadiusNm = g_earthDiameterNm / 2.0;
+// The overlap grid's cells: a little wider than the widest reach, so that
+// rounding never puts an overlapping pair two cells apart, and never so
+// narrow that a cell number leaves 64 bits [on the unit sphere].
+constexpr double cellMargin = 1.0 + 1e-6;
+constexpr double minCellSize = 1e-9;
 const fs::path downloadedParkAirport = g_airportsFolder / "park_airport.xml";
 
 struct LoadedAirport {
@@ -82,18 +91,97 @@ void lf_mergeLearnedFile(const std::string& path, LoadedAirport& airport) {
     if (PARK_FAKE.value) lf_addFakeAircraft(fs::path(path).stem().string(), airport.stands);
 }
 
-// Numbers the stands 1..n and lists, for each, the stands its circle overlaps.
+// The overlap test of two stands.
+bool lf_overlap(const Stand& a, const Stand& b) {
+    const double reach = a.radius + b.radius;
+    // A great circle is never shorter than its latitude difference:
+    // most pairs are ruled out without the trigonometry.
+    if (std::abs(a.lat - b.lat) * nmPerDegreeLat * overlapMargin > reach * (1.0 + 1e-9)) return false;
+    return gf_distanceNm({a.lat, a.lon}, {b.lat, b.lon}) * overlapMargin < reach;
+}
+
+// A stand's position as a point in space, on the unit sphere.
+struct Point {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+Point lf_point(const Stand& s) {
+    const double lat = s.lat * g_degToRad;
+    const double lon = s.lon * g_degToRad;
+    return {std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
+}
+
+// The straight line between two stands [NM].
+double lf_chordNm(const Point& p, const Point& q) {
+    const double dx = p.x - q.x;
+    const double dy = p.y - q.y;
+    const double dz = p.z - q.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz) * sphereRadiusNm;
+}
+
+struct Cell {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t z = 0;
+    bool operator==(const Cell&) const = default;
+};
+
+struct CellHash {
+    std::size_t operator()(const Cell& c) const noexcept {
+        constexpr std::uint64_t mix = 0x9E3779B97F4A7C15ULL;
+        std::uint64_t h = static_cast<std::uint64_t>(c.x) * mix;
+        h ^= static_cast<std::uint64_t>(c.y) + mix + (h << 6) + (h >> 2);
+        h ^= static_cast<std::uint64_t>(c.z) + mix + (h << 6) + (h >> 2);
+        return static_cast<std::size_t>(h);
+    }
+};
+
+// Numbers the stands 1..n and lists, for each, the stands its circle overlaps,
+// in stand order. A file may hold thousands of stands, in a row along one
+// latitude as well as anywhere else: each stand is compared only with those
+// in its own and the neighbouring cells of a grid in space whose cells are as
+// wide as the reach of the two widest stands. A straight line is never longer
+// than its great circle, so no overlapping pair lies farther apart.
 void lf_numberAndOverlap(std::vector<Stand>& stands) {
     for (std::size_t i = 0; i < stands.size(); ++i) stands[i].number = static_cast<std::uint32_t>(i + 1);
-    for (Stand& a : stands) {
-        for (const Stand& b : stands) {
-            if (a.number == b.number) continue;
-            const double reach = a.radius + b.radius;
-            // A great circle is never shorter than its latitude difference:
-            // most pairs are ruled out without the trigonometry.
-            if (std::abs(a.lat - b.lat) * nmPerDegreeLat * overlapMargin > reach * (1.0 + 1e-9)) continue;
-            if (gf_distanceNm({a.lat, a.lon}, {b.lat, b.lon}) * overlapMargin < reach) a.neighbours.push_back(b.number);
+    double widest = 0.0;
+    for (const Stand& s : stands) widest = std::max(widest, s.radius);
+    const double cellSize = std::max(2.0 * widest / (overlapMargin * sphereRadiusNm) * cellMargin, minCellSize);
+    const auto cellOf = [cellSize](const Point& p) {
+        return Cell{static_cast<std::int64_t>(std::floor(p.x / cellSize)),
+                    static_cast<std::int64_t>(std::floor(p.y / cellSize)),
+                    static_cast<std::int64_t>(std::floor(p.z / cellSize))};
+    };
+    std::vector<Point> points;
+    points.reserve(stands.size());
+    std::unordered_map<Cell, std::vector<std::size_t>, CellHash> grid;
+    grid.reserve(stands.size());
+    for (std::size_t i = 0; i < stands.size(); ++i) {
+        points.push_back(lf_point(stands[i]));
+        grid[cellOf(points.back())].push_back(i);
+    }
+    for (std::size_t i = 0; i < stands.size(); ++i) {
+        Stand& a = stands[i];
+        const Point& p = points[i];
+        const Cell home = cellOf(p);
+        for (std::int64_t dx = -1; dx <= 1; ++dx) {
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                for (std::int64_t dz = -1; dz <= 1; ++dz) {
+                    const auto cell = grid.find(Cell{home.x + dx, home.y + dy, home.z + dz});
+                    if (cell == grid.end()) continue;
+                    for (const std::size_t j : cell->second) {
+                        const Stand& b = stands[j];
+                        // The chord rules out a pair as surely as the latitude, in any direction.
+                        const double reach = (a.radius + b.radius) * (1.0 + 1e-9) + 1e-9;
+                        if (j == i || lf_chordNm(p, points[j]) * overlapMargin > reach) continue;
+                        if (lf_overlap(a, b)) a.neighbours.push_back(b.number);
+                    }
+                }
+            }
         }
+        std::sort(a.neighbours.begin(), a.neighbours.end());
         a.neighbours.shrink_to_fit();
     }
 }

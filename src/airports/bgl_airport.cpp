@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <unordered_set>
+#include <functional>
+#include <unordered_map>
 #include <utility>
 
 #include <fmt/format.h>
@@ -167,7 +168,7 @@ private:
     std::string_view m_path;
     std::uint32_t m_helipadNumber = 1;
     std::vector<Position> m_helipads;
-    std::unordered_set<std::string> m_usedIds;
+    std::unordered_map<std::string, std::size_t> m_idsGiven;  // ids given per base id
     bool m_duplicatesFound = false;
 };
 
@@ -217,20 +218,24 @@ void AirportReader::parkingList(std::span<const std::uint8_t> sub, std::size_t e
         return;
     }
     m_airport.stands.reserve(m_airport.stands.size() + count);
+    m_idsGiven.reserve(m_idsGiven.size() + count);
     for (std::size_t i = 0, at = parkingEntriesOffset; i < count; ++i) {
         parkingEntry(sub.subspan(at, entryBytes));
         at = entryEnd(at);
     }
 }
 
+// Base ids end in a digit, so an id with a letter can only come from its own
+// base: the n-th spot of a base takes the base, then the letters in turn.
 std::optional<std::string> AirportReader::uniqueId(const std::string& base) {
-    if (m_usedIds.insert(base).second) return base;
+    std::size_t& given = m_idsGiven[base];
+    if (given++ == 0) return base;
     m_duplicatesFound = true;
-    for (const char letter : duplicateLetters) {
-        std::string id = base + letter;
-        if (m_usedIds.insert(id).second) return id;
+    if (given > duplicateLetters.size() + 1) {
+        given = duplicateLetters.size() + 1;
+        return std::nullopt;
     }
-    return std::nullopt;
+    return base + duplicateLetters[given - 2];
 }
 
 void AirportReader::parkingEntry(std::span<const std::uint8_t> entry) {
@@ -265,26 +270,31 @@ void AirportReader::parkingEntry(std::span<const std::uint8_t> entry) {
     stand.suffixed = *id != base ? 1 : 0;
 }
 
-bool lf_isGroupMember(const std::string& id, const std::string& base) {
-    if (id == base) return true;
-    return id.size() == base.size() + 1 && id.starts_with(base) &&
-           duplicateLetters.find(id.back()) != std::string_view::npos;
-}
-
 // Within every group of stands sharing a base id, the widest keeps the plain
 // id and the narrower ones take the letters in order of decreasing radius.
+// Base ids end in a digit, so a stand belongs to the group of its own id or,
+// when its id ends in one of the letters, to that of its id without it; the
+// groups are gathered in one pass, however many there are.
 void lf_renameDuplicateStands(std::vector<Stand>& stands) {
-    for (;;) {
-        const auto marked = std::ranges::find_if(stands, [](const Stand& s) { return s.suffixed != 0; });
-        if (marked == stands.end()) return;
-        const std::string base = marked->id.substr(0, marked->id.size() - 1);
-        std::vector<Stand*> group;
-        for (Stand& s : stands) {
-            if (!lf_isGroupMember(s.id, base)) continue;
-            s.suffixed = 0;
-            group.push_back(&s);
-        }
-        std::ranges::stable_sort(group, [](const Stand* a, const Stand* b) { return a->radius > b->radius; });
+    std::unordered_map<std::string, std::size_t> groupOf;  // base id -> index in groups
+    std::vector<std::vector<Stand*>> groups;
+    for (const Stand& s : stands)
+        if (s.suffixed != 0 && groupOf.try_emplace(s.id.substr(0, s.id.size() - 1), groups.size()).second)
+            groups.emplace_back();
+    for (Stand& s : stands) {
+        auto group = groupOf.find(s.id);
+        if (group == groupOf.end() && !s.id.empty() && duplicateLetters.find(s.id.back()) != std::string_view::npos)
+            group = groupOf.find(s.id.substr(0, s.id.size() - 1));
+        if (group == groupOf.end()) continue;
+        s.suffixed = 0;
+        groups[group->second].push_back(&s);
+    }
+    for (const auto& [base, index] : groupOf) {
+        std::vector<Stand*>& group = groups[index];
+        // Equal radii keep their stand order (the pointers' order).
+        std::ranges::sort(group, [](const Stand* a, const Stand* b) {
+            return a->radius > b->radius || (a->radius == b->radius && std::less<const Stand*>{}(a, b));
+        });
         for (std::size_t k = 0; k < group.size(); ++k)
             group[k]->id = k == 0 ? base : base + static_cast<char>('`' + k);
     }

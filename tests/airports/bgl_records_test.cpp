@@ -127,10 +127,12 @@ TEST(BglRecords, DuplicateIdsAreLetteredByDecreasingRadius) {
     std::vector<BglParking> spots{{10, 2, 12, 15.0F}, {10, 2, 12, 25.0F}, {10, 2, 12, 20.0F}};
     for (int i = 0; i < 8; ++i) spots.push_back({10, 2, 5, 10.0F + i});
     spots.push_back({0, 2, 12, 30.0F});  // code 0: the bare number, no clash with g12
+    for (int i = 0; i < 3; ++i) spots.push_back({2, 2, 3, 20.0F});  // equal radii keep their order
     const auto airports = readAll(test::bglAirportFile({BglAirportRecord("EDDF").parking(spots).bytes()}));
     ASSERT_EQ(airports.size(), 1u);
     const auto& a = airports[0];
-    ASSERT_THAT(ids(a), ElementsAre("g12b", "g12", "g12a", "g5f", "g5e", "g5d", "g5c", "g5b", "g5a", "g5", "12"));
+    ASSERT_THAT(ids(a), ElementsAre("g12b", "g12", "g12a", "g5f", "g5e", "g5d", "g5c", "g5b", "g5a", "g5", "12", "p3",
+                                    "p3a", "p3b"));
     EXPECT_NEAR(radiusMetres(a.stands[0]), 15.0, 1e-6);
     EXPECT_NEAR(radiusMetres(a.stands[1]), 25.0, 1e-6);
     EXPECT_NEAR(radiusMetres(a.stands[9]), 16.0, 1e-6);  // the widest of the seven kept

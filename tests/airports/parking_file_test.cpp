@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "airport_test_support.h"
+#include "airports/park_airport_file.h"
 #include "airports/parking_file.h"
 #include "foundation/geodesy.h"
 #include "foundation/xml_file.h"
@@ -220,6 +222,37 @@ TEST(ParkingFile, ManyOptionsAndManyStandsAreBounded) {
     ASSERT_EQ(table[0].options.size(), 300u);
     EXPECT_EQ(table[0].options.back().optionId, 300u);
     EXPECT_TRUE(folder.logContains("big.xml: more than 5000 parking positions, the rest is left out"));
+}
+
+TEST(ParkingFile, LoadedStandsOverlapAsEveryPairSays) {
+    // Stands that touch in a cluster, on one spot, under a wide one, in a row
+    // along a latitude, across the date line and round a pole.
+    AirportFolder folder;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> jitter(-0.0008, 0.0008);
+    std::uniform_real_distribution<double> radius(5.0, 60.0);
+    std::string stands;
+    int n = 0;
+    const auto add = [&](double lat, double lon, double r) { stands += parkpos(fmt::format("P{}", n++), lat, lon, r); };
+    for (int i = 0; i < 300; ++i) add(51.47 + jitter(rng), -0.46 + jitter(rng), radius(rng));
+    for (int i = 0; i < 5; ++i) add(51.47, -0.45, 10.0);
+    add(51.471, -0.455, 900.0);
+    for (int i = 0; i < 50; ++i) add(51.48, -0.47 + i * 0.0004, 15.0);
+    for (int i = 0; i < 20; ++i) add(65.0 + i * 0.0001, i % 2 == 0 ? 179.99995 : -179.99995, 20.0);
+    for (int i = 0; i < 20; ++i) add(89.9999, i * 18.0 - 180.0, 20.0);
+    const auto path = g_myThirdpartyFolder / "EGLL.xml";
+    writeFile(path, parkingFile({{"publisher", "My Pub"}, {"altitude", "83"}}, stands));
+    ApfHeader header;
+    QualityFactors qf = 0;
+    ASSERT_EQ(gf_readApf(gf_pathText(path), header, qf), "");
+    ASSERT_EQ(StandTable.size(), static_cast<std::size_t>(n));
+    for (const Stand& a : StandTable) {
+        std::vector<std::uint32_t> expected;
+        for (const Stand& b : StandTable)
+            if (a.number != b.number && gf_distanceNm({a.lat, a.lon}, {b.lat, b.lon}) * 1.1 < a.radius + b.radius)
+                expected.push_back(b.number);
+        EXPECT_EQ(a.neighbours, expected) << a.id;
+    }
 }
 
 TEST(ParkingFile, LearnedChangesMergeOntoTheirStand) {
