@@ -17,6 +17,7 @@
 #include "foundation/bounded_json.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "foundation/program_id.h"
 #include "foundation/time.h"
 #include "liveries/dbase.h"
@@ -42,6 +43,9 @@ constexpr std::int32_t statusSlowDown = 406;
 constexpr std::int32_t statusParameterFault = 400;
 constexpr std::int32_t statusReauthenticate = 401;
 constexpr std::int32_t statusForbidden = 403;
+
+// A reply may hold any number of bad members: summed up per request.
+RepeatedLogLines g_badMemberLines(LogLineKind::marked, "processParkedTrafficLine: members dropped");
 
 const nlohmann::json& lf_element(const nlohmann::json& a, std::size_t i) {
     static const nlohmann::json none;
@@ -148,7 +152,7 @@ void TrafficReader::processParkedTrafficLine(const std::string& key) {
         const nlohmann::json& lon = lf_element(a, pLon);
         r.lat = lat.is_number() ? lat.get<double>() : 0.0;
         r.lon = lon.is_number() ? lon.get<double>() : 0.0;
-        if (r.lat < -90.0 || r.lat > 90.0 || r.lon < -180.0 || r.lon > 180.0 ||
+        if (!(r.lat >= -90.0 && r.lat <= 90.0 && r.lon >= -180.0 && r.lon <= 180.0) ||
             (std::fabs(r.lat) <= noPositionDeg && std::fabs(r.lon) <= noPositionDeg)) {
             throw std::runtime_error("lalo:" + lf_formatLatLon(r.lat, r.lon));
         }
@@ -178,7 +182,7 @@ void TrafficReader::processParkedTrafficLine(const std::string& key) {
     } catch (const std::runtime_error&) {
         // A malformed position drops its record without a word.
     } catch (const std::exception& e) {
-        gf_logMarked(lf_parkedLineError(e.what()));
+        g_badMemberLines.write(lf_parkedLineError(e.what()));
     }
 }
 
@@ -235,6 +239,7 @@ void TrafficReader::parkedtraffic() {
         gf_logMarked("{}: {}", "parkedtraffic", e.what());
         status = g_parkedFailed;
     }
+    g_badMemberLines.summarise();
     if (status != g_parkedDone) parkedWork.clear();
     finishParkedRequest(request, status);
 }

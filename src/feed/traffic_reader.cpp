@@ -13,6 +13,7 @@
 #include "foundation/bounded_json.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "foundation/time.h"
 #include "shell/common/main_window_state.h"
 #include "shell/common/run_control.h"
@@ -167,6 +168,7 @@ bool TrafficReader::receive(std::int32_t& status) {
         } catch (const std::exception& e) {
             gf_logMarked("{}: {}", "receive", e.what());
         }
+        gf_logHeldRepeats();
         waitInterval(rrl.load());
     }
     receiving = false;

@@ -13,7 +13,7 @@
 #include "feed/traffic_reader.h"
 #include "foundation/aircraft_filter.h"
 #include "foundation/geodesy.h"
-#include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "foundation/time.h"
 #include "shell/common/message_line.h"
 #include "traffic/sim_notice.h"
@@ -51,11 +51,41 @@ constexpr double feetPerHpa = 30.0;
 constexpr double groundCheckCeilingFt = 14000.0;
 constexpr double alwaysGroundSpeedKt = 35.0;
 constexpr double maxRecordTime = 1e15;  // s; beyond any real time stamp
+// Beyond these no aircraft flies, climbs or banks: such a record is junk, and
+// its other values are not to be trusted either.
+constexpr double minAltitudeFt = -2000.0;
+constexpr double maxAltitudeFt = 100000.0;
+constexpr double maxSpeedKt = 2000.0;
+constexpr double maxVerticalRateFpm = 30000.0;
+constexpr double maxBankDeg = 180.0;
+constexpr double maxTrackDeg = 360.0;
+constexpr std::size_t loggedHexIdChars = 8;
+
+RepeatedLogLines g_impossibleValueLines(LogLineKind::marked, "Traffic records dropped for values no aircraft can have");
+RepeatedLogLines g_processLineErrors(LogLineKind::plain, "processLine: records dropped");
 
 bool lf_isNumber(const nlohmann::json& a, std::size_t i) { return i < a.size() && a[i].is_number(); }
 double lf_number(const nlohmann::json& a, std::size_t i) { return lf_isNumber(a, i) ? a[i].get<double>() : 0.0; }
 std::string lf_text(const nlohmann::json& a, std::size_t i) { return i < a.size() ? lf_jsonToString(a[i]) : std::string{}; }
 std::string lf_nullToEmpty(std::string text) { return text == "null" ? std::string{} : text; }
+
+// The first value of the array that no aircraft can have, as "name value"; empty
+// when all are possible. Values that are not numbers count as not given.
+std::string lf_impossibleValue(const nlohmann::json& a) {
+    const auto beyond = [&](std::size_t i, double low, double high) {
+        const double v = lf_number(a, i);
+        return !std::isfinite(v) || v < low || v > high;
+    };
+    const std::size_t altitude = lf_isNumber(a, eAltitude) ? eAltitude : eAltitude2;
+    if (beyond(altitude, minAltitudeFt, maxAltitudeFt)) return fmt::format("altitude {} ft", lf_number(a, altitude));
+    if (beyond(eGroundSpeed, -maxSpeedKt, maxSpeedKt)) return fmt::format("ground speed {} kt", lf_number(a, eGroundSpeed));
+    if (beyond(eSpeed, -maxSpeedKt, maxSpeedKt)) return fmt::format("speed {} kt", lf_number(a, eSpeed));
+    if (beyond(eVerticalRate, -maxVerticalRateFpm, maxVerticalRateFpm))
+        return fmt::format("vertical rate {} ft/min", lf_number(a, eVerticalRate));
+    if (beyond(eBank, -maxBankDeg, maxBankDeg)) return fmt::format("bank {} degrees", lf_number(a, eBank));
+    if (beyond(eTrack, -maxTrackDeg, maxTrackDeg)) return fmt::format("track {} degrees", lf_number(a, eTrack));
+    return {};
+}
 
 double lf_defaultSpeed(double altitudeFt) {
     if (altitudeFt <= 2000.0) return 180.0;
@@ -189,11 +219,16 @@ void TrafficReader::processLine() {
         // Position on the globe and within the range round the user.
         s.lat = lf_number(record, eLat);
         s.lon = lf_number(record, eLon);
-        if (s.lat < -90.0 || s.lat > 90.0 || s.lon < -180.0 || s.lon > 180.0 ||
+        if (!(s.lat >= -90.0 && s.lat <= 90.0 && s.lon >= -180.0 && s.lon <= 180.0) ||
             (std::fabs(s.lat) <= noPositionDeg && std::fabs(s.lon) <= noPositionDeg)) {
             throw std::runtime_error("lalo: " + lf_formatLatLon(s.lat, s.lon));
         }
         if (gf_distanceNm(LatLon{lineContext.refLat, lineContext.refLon}, LatLon{s.lat, s.lon}) > lineContext.rangeNm) return;
+        if (const std::string what = lf_impossibleValue(record); !what.empty()) {
+            g_impossibleValueLines.write("Traffic record {} dropped: {} is no value an aircraft can have",
+                                         lf_text(record, eHexId).substr(0, loggedHexIdChars), what);
+            return;
+        }
         // A true heading from an ADS-B source is the precise track.
         if (lf_text(record, eSource) == "adsb_icao" && lf_isNumber(record, eTrueHeading)) {
             const double v = lf_number(record, eTrueHeading);
@@ -246,7 +281,7 @@ void TrafficReader::processLine() {
     } catch (const std::runtime_error&) {
         // A malformed position or heading drops its record without a word.
     } catch (const std::exception& e) {
-        gf_logLine("{}: {}", "processLine", e.what());
+        g_processLineErrors.write("{}: {}", "processLine", e.what());
     }
 }
 

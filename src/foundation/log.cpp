@@ -6,6 +6,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "foundation/log_repeats.h"
 #include "foundation/program_id.h"
 #include "foundation/time.h"
 #include "foundation/version_data.h"
@@ -19,13 +20,30 @@ constexpr const char* logFileName = "Log.txt";
 constexpr std::string_view warningPrefix = "===> ";
 constexpr std::string_view indentPrefix = "          ";
 
-// Owns g_logStream: every access to the stream holds it.
+// Owns g_logStream and the three below: every access to the stream holds it.
 std::mutex g_logMutex;
 std::ofstream g_logStream;
+// A flood of lines nothing else bounds must not fill the user's disk: past
+// the limit the log says so once and takes no more lines.
+std::uintmax_t g_logByteLimit = g_logByteLimitDefault;
+std::uintmax_t g_logBytes = 0;
+bool g_logFull = false;
 
 void lf_writeLine(std::string_view prefix, std::string_view text) {
     std::lock_guard lock(g_logMutex);
-    if (!g_logStream.is_open()) return;
+    if (!g_logStream.is_open() || g_logFull) return;
+    const std::uintmax_t bytes = prefix.size() + text.size() + 1;
+    if (g_logBytes + bytes > g_logByteLimit) {
+        g_logFull = true;
+        constexpr std::uintmax_t megabyte = 1024 * 1024;
+        const std::string size = g_logByteLimit >= megabyte ? fmt::format("{} MB", g_logByteLimit / megabyte)
+                                                            : fmt::format("{} bytes", g_logByteLimit);
+        g_logStream << warningPrefix << "Log.txt has reached " << size
+                    << ": nothing more is written to it until the program starts again\n";
+        g_logStream.flush();
+        return;
+    }
+    g_logBytes += bytes;
     g_logStream << prefix << text << '\n';
     g_logStream.flush();
 }
@@ -50,10 +68,13 @@ void gf_rotateBackups(const std::filesystem::path& path) {
 
 void gf_openLog() {
     gf_rotateBackups(logFileName);
+    gf_resetRepeatedLogLines();
     {
         std::lock_guard lock(g_logMutex);
         if (g_logStream.is_open()) g_logStream.close();
         g_logStream.clear();
+        g_logBytes = 0;
+        g_logFull = false;
         g_logStream.open(logFileName, std::ios::out | std::ios::trunc);
         if (!g_logStream.is_open()) throw std::runtime_error(std::string("Failed to write file ") + logFileName);
     }
@@ -64,6 +85,7 @@ void gf_openLog() {
 }
 
 void gf_closeLog() {
+    gf_logAllHeldRepeats();
     std::lock_guard lock(g_logMutex);
     if (g_logStream.is_open()) g_logStream.close();
 }
@@ -71,6 +93,11 @@ void gf_closeLog() {
 bool gf_logIsOpen() {
     std::lock_guard lock(g_logMutex);
     return g_logStream.is_open();
+}
+
+void gf_setLogByteLimitForTest(std::uintmax_t bytes) {
+    std::lock_guard lock(g_logMutex);
+    g_logByteLimit = bytes;
 }
 
 void gf_logLine(std::string_view text) { lf_writeLine({}, text); }

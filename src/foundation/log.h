@@ -5,8 +5,11 @@
 // different threads never interleave and the file is current after a crash.
 // While the file is not open (before gf_openLog, after a failed open, after
 // gf_closeLog) every write is dropped without error. Nothing may log while
-// holding g_logMutex, and no other lock is taken under it.
+// holding g_logMutex, and no other lock is taken under it. The file is bounded
+// (g_logByteLimitDefault); lines that outside input can repeat go through
+// log_repeats.h.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,8 +29,15 @@ void gf_rotateBackups(const std::filesystem::path& path);
 // closed and every later line is dropped.
 void gf_openLog();
 
-// Closes the log; later lines are dropped. The program calls it when it ends.
+// Closes the log after the summaries of held-back repeated lines
+// (log_repeats.h); later lines are dropped. The program calls it when it ends.
 void gf_closeLog();
+
+// Log.txt takes lines up to this size, then one line that says so and no more
+// until it is opened again.
+inline constexpr std::uintmax_t g_logByteLimitDefault = 32 * 1024 * 1024;
+// Tests make the limit small; gf_openLog keeps what was set.
+void gf_setLogByteLimitForTest(std::uintmax_t bytes);
 
 bool gf_logIsOpen();
 

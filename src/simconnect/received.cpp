@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "simconnect/protocol.h"
 
 namespace zrb {
@@ -11,6 +11,8 @@ namespace zrb {
 namespace {
 
 using namespace simconnect;
+
+RepeatedLogLines g_malformedLines(LogLineKind::plain, "! SimConnect message malformed, dropped");
 
 std::uint32_t lf_u32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -32,7 +34,7 @@ const std::uint8_t* lf_checked(const std::uint8_t* message, std::uint32_t size, 
     if (message == nullptr || size < kReceiveHeaderBytes) return nullptr;
     const std::uint32_t id = lf_u32(message + 8);
     if (size < minBytes || lf_u32(message) != size) {
-        gf_logLine("! SimConnect message dwID {} of {} bytes is malformed, dropped", id, size);
+        g_malformedLines.write("! SimConnect message dwID {} of {} bytes is malformed, dropped", id, size);
         return nullptr;
     }
     return message;

@@ -7,6 +7,7 @@
 
 #include "config/parameters.h"
 #include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "foundation/user_error.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
@@ -42,6 +43,29 @@ constexpr std::uint32_t msgClientData = 16;
 // SimClient thread only.
 std::uint32_t g_frameCount = 0;
 bool g_quitReceived = false;
+
+// Lines each message of the simulator can cause, as often as it sends them.
+RepeatedLogLines g_positionChangedLines(LogLineKind::marked, "User ac position changed");
+RepeatedLogLines g_flightLoadedLines(LogLineKind::plain, "SimConnect: flight loaded event");
+RepeatedLogLines g_newFileLines(LogLineKind::marked, "SimConnect: New file event");
+RepeatedLogLines g_emptyNameLines(LogLineKind::plain, "! Simulator name empty?");
+RepeatedLogLines g_connectedLines(LogLineKind::plain, "Simulator connected");
+RepeatedLogLines g_unrecognizedIdLines(LogLineKind::marked, "SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID");
+RepeatedLogLines g_tooManyObjectsLines(LogLineKind::plain, "SimConnect: too many objects (max 1000)");
+RepeatedLogLines g_invalidDataSizeLines(LogLineKind::plain, "SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE");
+RepeatedLogLines g_flightPlanFailedLines(LogLineKind::marked, "SimConnect exception: load flight plan failed");
+RepeatedLogLines g_invalidForTypeLines(LogLineKind::plain, "SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE");
+RepeatedLogLines g_otherExceptionLines(LogLineKind::marked, "SIMCONNECT_EXCEPTION of other codes");
+RepeatedLogLines g_unknownMessageLines(LogLineKind::plain, "! Unknown Dispatch dwID");
+
+// A connection's counts end with it, so the next run's lines come out whole.
+void lf_summariseMessageLines() {
+    for (RepeatedLogLines* lines :
+         {&g_positionChangedLines, &g_flightLoadedLines, &g_newFileLines, &g_emptyNameLines, &g_connectedLines,
+          &g_unrecognizedIdLines, &g_tooManyObjectsLines, &g_invalidDataSizeLines, &g_flightPlanFailedLines,
+          &g_invalidForTypeLines, &g_otherExceptionLines, &g_unknownMessageLines})
+        lines->summarise();
+}
 
 // The timer resolution is raised for the dispatch loop's life only, also when
 // an exception leaves it.
@@ -89,11 +113,11 @@ void lf_onEvent(const std::uint8_t* message, std::uint32_t size) {
     switch (event->eventId) {
         case eventSim: lf_setRunning(event->data == 1); break;
         case eventPositionChanged:
-            gf_logMarked("User ac position changed");
+            g_positionChangedLines.write("User ac position changed");
             lf_newFlight();
             break;
         case eventFlightLoaded:
-            gf_logLine("SimConnect: flight loaded event");
+            g_flightLoadedLines.write("SimConnect: flight loaded event");
             lf_requestUserStandCheck();
             lf_newFlight();
             break;
@@ -106,7 +130,7 @@ void lf_onObjectAddRemove(const std::uint8_t* message, std::uint32_t size) {
     if (!added || added->objectType != kObjectTypeAircraft) return;
     const std::uint32_t objectId = added->event.data;
     if (added->event.eventId == eventObjectAdded) {
-        if (objectId > g_userObjectId.load()) lf_addedObjects().push_back(objectId);
+        if (objectId > g_userObjectId.load()) lf_noteAddedObject(objectId);
     } else if (added->event.eventId == eventObjectRemoved) {
         // An object that leaves before the range reply saw it is forgotten too,
         // so the list does not grow with other programs' aircraft.
@@ -117,7 +141,7 @@ void lf_onObjectAddRemove(const std::uint8_t* message, std::uint32_t size) {
 
 void lf_onFilename(const std::uint8_t* message, std::uint32_t size) {
     if (!gf_recvFilename(message, size)) return;
-    gf_logMarked("SimConnect: New file event");
+    g_newFileLines.write("SimConnect: New file event");
     lf_requestUserStandCheck();
     lf_newFlight();
 }
@@ -160,6 +184,7 @@ void lf_dispatchLoop(SimConnectHandle handle, const std::stop_token& stop) {
     const HighTimerResolution resolution;
     while (!stop.stop_requested()) {
         const HRESULT hr = SimConnect_CallDispatch(handle, lf_dispatch, nullptr);
+        gf_logHeldRepeats();
         if (g_quitReceived) return;
         if (!gf_succeeded(hr)) {
             gf_logMarked("SimConnect link broken (0x{:08X})", static_cast<std::uint32_t>(hr));
@@ -210,7 +235,7 @@ void lf_onOpen(const std::uint8_t* message, std::uint32_t size) {
     const auto open = gf_recvOpen(message, size);
     if (!open) return;
     if (open->applicationName.empty()) {
-        gf_logLine("! Simulator name empty?");
+        g_emptyNameLines.write("! Simulator name empty?");
         return;
     }
     lf_setConnectedIndicator(true);
@@ -218,7 +243,7 @@ void lf_onOpen(const std::uint8_t* message, std::uint32_t size) {
     if (name == "KittyHawk" || name == "SunRise") throw UserErrorException(78, name + ", (MSFS) not being P3D connects ... ?");
     const std::string text = fmt::format("{} ({}.{}.{}.{})", name, open->versionMajor, open->versionMinor,
                                          open->buildMajor, open->buildMinor);
-    gf_logLine("{} connected", text);
+    g_connectedLines.write("{} connected", text);
     gf_setDisplayText(DisplayText::simulatorText, text);
     gf_invalidateBand(g_statusBand);
     if (!lf_versionAccepted(text, SIM_INSTALL_PATH.value.get(), g_simVersion.load())) {
@@ -246,7 +271,7 @@ void lf_onException(const std::uint8_t* message, std::uint32_t size) {
         case excUnrecognizedId: {
             const UserAcData user = gf_userAcRecord();
             if (gf_hasPosition(user.lat, user.lon) && !gf_stopUnderWay())
-                gf_logMarked("SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID");
+                g_unrecognizedIdLines.write("SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID");
             // A removal of an object the simulator no longer knows: it is gone
             // as surely as if "ObjectRemoved" had said so.
             if (const std::uint32_t objectId = lf_takePendingRemoval(e->sendId); objectId != 0)
@@ -256,15 +281,17 @@ void lf_onException(const std::uint8_t* message, std::uint32_t size) {
         case excVersionMismatch:
             throw UserErrorException(95, fmt::format("SimConnect Version Mismatch, dwIndex: {}", e->index));
         case excTooManyObjects:
-            gf_showMessage("SimConnect: too many objects (max 1000)", true);
+            gf_showMessage("SimConnect: too many objects (max 1000)", g_tooManyObjectsLines.admit());
             lf_creationAnswered(e->sendId, SimNoticeKind::creationRefused);
             break;
-        case excInvalidDataSize: gf_logLine("SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE"); break;
+        case excInvalidDataSize: g_invalidDataSizeLines.write("SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE"); break;
         case excCreateObjectFailed: lf_creationAnswered(e->sendId, SimNoticeKind::creationFailed); break;
-        case excLoadFlightPlanFailed: gf_logMarked("SimConnect exception: load flight plan failed"); break;
-        case excOperationInvalidForObjectType: gf_logLine("SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE"); break;
+        case excLoadFlightPlanFailed: g_flightPlanFailedLines.write("SimConnect exception: load flight plan failed"); break;
+        case excOperationInvalidForObjectType:
+            g_invalidForTypeLines.write("SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE");
+            break;
         default:
-            gf_logMarked("SIMCONNECT_EXCEPTION #{}", e->exception);
+            g_otherExceptionLines.write("SIMCONNECT_EXCEPTION #{}", e->exception);
             lf_creationAnswered(e->sendId, SimNoticeKind::creationRefused);
             break;
     }
@@ -285,7 +312,7 @@ void lf_dispatch(const std::uint8_t* message, std::uint32_t size, void* /*contex
         case msgSimObjectDataByType: lf_onSimObjectDataByType(message, size); break;
         case msgAssignedObjectId:  // creations are matched by callsign and send id instead
         case msgClientData: break;
-        default: gf_logLine("! Unknown Dispatch dwID {}", header->id); break;
+        default: g_unknownMessageLines.write("! Unknown Dispatch dwID {}", header->id); break;
     }
 }
 
@@ -317,6 +344,7 @@ void gf_simClientThread(std::stop_token stop, const std::function<std::string()>
     lf_setRunning(false);
     lf_setConnectedIndicator(false);
     lf_closeLink();
+    lf_summariseMessageLines();
 }
 
 }  // namespace zrb

@@ -3,7 +3,7 @@
 // range (101), which also tells which creation became which object.
 #include <algorithm>
 
-#include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "simconnect/received.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
@@ -26,13 +26,18 @@ constexpr std::size_t atcIdBytes = 32;
 constexpr double groundDataMaxAglFt = 2500.0;
 constexpr std::uint32_t liveHexIdAbove = 10000;
 
+// Each reply can cause one; other programs may make many aircraft a minute.
+RepeatedLogLines g_droppedReplyLines(LogLineKind::plain, "! SimConnect replies dropped");
+RepeatedLogLines g_spawnedElsewhereLines(LogLineKind::plain,
+                                         std::string("just spawned, but not by ") + g_simConnectClientName, 20);
+
 // The reply belongs to the definition its request asked for and holds all of
 // that definition's data; anything else is logged and dropped.
 bool lf_replyFits(const RecvObjectData& reply, std::uint32_t definition, std::size_t minBytes) {
     if (reply.defineId == definition && reply.data.size() >= minBytes) return true;
-    gf_logLine("! SimConnect reply to request {} for definition {} with {} data bytes dropped (definition {}, {} "
-               "bytes expected)",
-               reply.requestId, reply.defineId, reply.data.size(), definition, minBytes);
+    g_droppedReplyLines.write("! SimConnect reply to request {} for definition {} with {} data bytes dropped "
+                              "(definition {}, {} bytes expected)",
+                              reply.requestId, reply.defineId, reply.data.size(), definition, minBytes);
     return false;
 }
 
@@ -55,9 +60,9 @@ void lf_newObjectInRange(std::uint32_t objectId, double agl, double groundAlt, s
                          const std::string& atcId) {
     const std::uint32_t hexId = atcId.empty() ? 0 : lf_takePendingHexId(atcId);
     if (hexId == 0) {
-        gf_logLine("just spawned, but not by {}, oid: {}, callsign '{}', altaboveGnd:{:.0f} ft, onground:{}, "
-                   "gnd_alt:{:.0f} ft",
-                   g_simConnectClientName, objectId, atcId, agl, onGround, groundAlt);
+        g_spawnedElsewhereLines.write("just spawned, but not by {}, oid: {}, callsign '{}', altaboveGnd:{:.0f} ft, "
+                                      "onground:{}, gnd_alt:{:.0f} ft",
+                                      g_simConnectClientName, objectId, atcId, agl, onGround, groundAlt);
         return;
     }
     lf_releaseAndFreezeAc(objectId);

@@ -1,6 +1,8 @@
 #include "simlink/sim_object_lists.h"
 
 #include <algorithm>
+#include <deque>
+#include <unordered_map>
 
 namespace zrb {
 
@@ -8,9 +10,34 @@ namespace {
 
 constexpr std::size_t objectListReserve = 256;
 
+struct AddedEntry {
+    std::uint32_t objectId = 0;
+    std::uint64_t serial = 0;        // which report of the object this is
+    std::uint64_t rangeRequests = 0;  // g_rangeRequestsSent when it came
+};
+
 std::vector<PendingCreate> g_pendingCreates;
 std::vector<std::uint32_t> g_addedObjects;
 std::vector<PendingRemoval> g_pendingRemovals;
+// The added objects in the order they came, with the latest report of each:
+// the range reply takes entries out of g_addedObjects in any order, the age
+// limit and the cap take the oldest first.
+std::deque<AddedEntry> g_addedOrder;
+std::unordered_map<std::uint32_t, std::uint64_t> g_latestAddedSerial;
+std::uint64_t g_addedSerial = 0;
+
+// The oldest report goes; its object with it unless it was reported again.
+void lf_forgetOldestAdded() {
+    const AddedEntry oldest = g_addedOrder.front();
+    g_addedOrder.pop_front();
+    const auto latest = g_latestAddedSerial.find(oldest.objectId);
+    if (latest == g_latestAddedSerial.end() || latest->second != oldest.serial) return;
+    g_latestAddedSerial.erase(latest);
+    const auto it = std::find(g_addedObjects.begin(), g_addedObjects.end(), oldest.objectId);
+    if (it == g_addedObjects.end()) return;  // matched or removed already
+    *it = g_addedObjects.back();
+    g_addedObjects.pop_back();
+}
 
 }  // namespace
 
@@ -42,10 +69,23 @@ std::uint32_t lf_takePendingRemoval(std::uint32_t sendId) {
     return objectId;
 }
 
+void lf_noteAddedObject(std::uint32_t objectId) {
+    const std::uint64_t requests = g_rangeRequestsSent.load();
+    while (!g_addedOrder.empty() && (g_addedOrder.size() >= g_maxAddedObjects ||
+                                     requests - g_addedOrder.front().rangeRequests >= g_addedObjectRangeRequests))
+        lf_forgetOldestAdded();
+    std::erase(g_addedObjects, objectId);  // reported twice: one entry
+    g_addedObjects.push_back(objectId);
+    g_addedOrder.push_back(AddedEntry{objectId, ++g_addedSerial, requests});
+    g_latestAddedSerial[objectId] = g_addedSerial;
+}
+
 void lf_resetObjectLists() {
     g_pendingCreates.clear();
     g_addedObjects.clear();
     g_pendingRemovals.clear();
+    g_addedOrder.clear();
+    g_latestAddedSerial.clear();
     g_pendingCreates.reserve(objectListReserve);
     g_addedObjects.reserve(objectListReserve);
     g_pendingRemovals.reserve(objectListReserve);

@@ -8,6 +8,8 @@
 // emptied at the start of each SimClient thread, after the previous one has
 // been joined.
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +30,18 @@ struct PendingRemoval {
 
 std::vector<PendingCreate>& lf_pendingCreates();
 std::vector<std::uint32_t>& lf_addedObjects();
+
+// Range requests sent (worker thread counts, any thread reads). The objects
+// other programs make far away are never listed by a range reply: an added
+// object that this many requests did not match can no longer be one of ours.
+inline std::atomic<std::uint64_t> g_rangeRequestsSent{0};
+inline constexpr std::uint64_t g_addedObjectRangeRequests = 50;
+// More objects than the simulator holds at once are no creations of ours.
+inline constexpr std::size_t g_maxAddedObjects = 1000;
+
+// An "ObjectAdded" aircraft for the range reply to match. Forgets first the
+// oldest ones that are too old or too many.
+void lf_noteAddedObject(std::uint32_t objectId);
 
 // The pending creation this exception answers (by send id) is done: its hex
 // id, or 0 when no creation was sent with that id.

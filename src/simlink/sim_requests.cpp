@@ -7,6 +7,7 @@
 #include "simconnect/protocol.h"
 #include "simlink/data_block.h"
 #include "simlink/sim_ids.h"
+#include "simlink/sim_object_lists.h"
 #include "simlink/sim_queues.h"
 #include "simlink/sim_state.h"
 
@@ -42,7 +43,10 @@ bool gf_requestUserAcOnGround() {
 
 void gf_requestAircraftInRange(std::uint32_t radiusMetres) {
     lf_requestOrError("SimConnect request ac within range fails", [radiusMetres](SimConnectHandle h) {
-        return SimConnect_RequestDataOnSimObjectType(h, reqInRange, defInRange, radiusMetres, g_objectTypeAircraft);
+        const HRESULT hr =
+            SimConnect_RequestDataOnSimObjectType(h, reqInRange, defInRange, radiusMetres, g_objectTypeAircraft);
+        if (gf_succeeded(hr)) g_rangeRequestsSent.fetch_add(1);
+        return hr;
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
+#include "foundation/log_repeats.h"
 #include "foundation/user_error.h"
 #include "liveries/dbase.h"
 #include "shell/common/main_window_state.h"
@@ -43,6 +44,19 @@ std::uint32_t g_userDataRequestsOut = 0;
 LatLon g_lastUserPos{};
 std::string g_userAcTitle;
 
+RepeatedLogLines g_offGlobeLines(LogLineKind::marked, "User aircraft positions off the globe");
+// Asked for once a run, but the simulator may send them as often as it likes.
+constexpr std::uint32_t wholeReplyLines = 5;
+RepeatedLogLines g_titleLines(LogLineKind::indented, "User aircraft titles", wholeReplyLines);
+RepeatedLogLines g_modelLines(LogLineKind::indented, "User aircraft models", wholeReplyLines);
+
+// A latitude and longitude on the globe. Anything else the simulator sends is
+// no place, and every request made with it (the traffic box, the weather)
+// would carry it.
+bool lf_onGlobe(double lat, double lon) {
+    return std::isfinite(lat) && std::isfinite(lon) && std::abs(lat) <= 90.0 && std::abs(lon) <= 180.0;
+}
+
 std::int64_t lf_floorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
@@ -72,15 +86,15 @@ void lf_showSpanKnown(bool known) {
     gf_invalidateBand(g_statusBand);
 }
 
-void lf_workOutModel(std::string model) {
-    gf_logIndented("model raw: {}", model);
+void lf_workOutModel(std::string model, bool log) {
+    if (log) gf_logIndented("model raw: {}", model);
     std::string text = "SimConnect: User aircraft model: " + model;
     if (lf_noAircraftModel(model)) {
         lf_showSpanKnown(true);
         g_userSpan = gf_wingspan("E190");
         g_userSpanSet = true;
         g_userCategory = 0;
-        gf_logIndented(text);
+        if (log) gf_logIndented(text);
         return;
     }
     const double maxSpan = g_maxHalfWingspan;
@@ -103,7 +117,7 @@ void lf_workOutModel(std::string model) {
     g_userSpanSet = true;
     if (!found) {
         lf_showSpanKnown(false);
-        gf_showMessage("User aircraft wing span unknown, max is taken instead, please report in my Forum!", true);
+        gf_showMessage("User aircraft wing span unknown, max is taken instead, please report in my Forum!", log);
     } else {
         lf_showSpanKnown(true);
         text += fmt::format(", half wing span: {:.1F} meter", span * metresPerNm);
@@ -111,7 +125,7 @@ void lf_workOutModel(std::string model) {
     const auto category = static_cast<std::uint32_t>(gf_typeCategory(model));
     g_userCategory = category;
     text += fmt::format(", category: {}", gf_categoryName(category));
-    gf_logIndented(text);
+    if (log) gf_logIndented(text);
 }
 
 // Sends one once-only request for the user aircraft under the mutex; false
@@ -189,14 +203,21 @@ void lf_onUserAcData(std::uint32_t objectId, std::span<const std::uint8_t> data)
         *value = gf_dataI64(data, offset).value_or(0);
         offset += sizeof(std::int64_t);
     }
+    // A position off the globe is not used: the last one stays (none at the
+    // start of a run, which then waits for one).
+    const bool onGlobe = lf_onGlobe(d.lat, d.lon);
+    if (!onGlobe) g_offGlobeLines.write("User aircraft position {},{} is off the globe: not used", d.lat, d.lon);
+    for (double* value : doubles)
+        if (!std::isfinite(*value)) *value = 0.0;
     if (d.altitudeFt < 0.0) d.altitudeFt = 0.0;
     bool asked = false;
     {
         std::lock_guard lock(g_simConnectMutex);
-        g_userAcData = d;
+        if (onGlobe) g_userAcData = d;
         asked = g_userDataRequestsOut > 0;
         if (asked) --g_userDataRequestsOut;
     }
+    if (!onGlobe) return;
     if (gf_hasPosition(g_lastUserPos.lat, g_lastUserPos.lon) &&
         gf_distanceNm(g_lastUserPos, LatLon{d.lat, d.lon}) > g_teleportNm) {
         gf_logLine("Teleport");
@@ -209,7 +230,7 @@ void lf_onUserAcData(std::uint32_t objectId, std::span<const std::uint8_t> data)
 
 void lf_onUserAcTitle(std::string_view title) {
     if (title.empty()) {
-        gf_logLine("! Title of your aircraft is empty?");
+        if (g_titleLines.admit()) gf_logLine("! Title of your aircraft is empty?");
         return;
     }
     const std::string cut = gf_firstUtf8Chars(gf_ansiToUtf8(title), g_userTitleMaxChars);
@@ -217,14 +238,14 @@ void lf_onUserAcTitle(std::string_view title) {
     gf_setDisplayText(DisplayText::userAircraftTitle, cut);
     gf_invalidateBand(g_statusBand);
     g_userAcTitle = cut;
-    gf_logIndented("SimConnect: User aircraft title: " + cut);
+    g_titleLines.write("SimConnect: User aircraft title: " + cut);
 }
 
 void lf_onUserAcModel(std::string_view model) {
     if (model.empty())
         throw UserErrorException(71, "atc_model= in [General] section of your aircraft.cfg is empty or missing");
     try {
-        lf_workOutModel(gf_ansiToUtf8(model));
+        lf_workOutModel(gf_ansiToUtf8(model), g_modelLines.admit());
     } catch (const UserErrorException&) {
         throw;
     } catch (const std::exception&) {
@@ -242,6 +263,9 @@ void lf_onUserAcOnGround(std::uint32_t onGroundWord) {
 void lf_resetUserAircraftThreadState() {
     g_lastUserPos = LatLon{};
     g_userAcTitle.clear();
+    // A new connection tells them again.
+    g_titleLines.summarise();
+    g_modelLines.summarise();
 }
 
 void gf_resetUserAircraft() {

@@ -1,10 +1,12 @@
 // Conversion of live-traffic arrays into TrafficRecords and its filters.
+#include <array>
 #include <cmath>
 
 #include <gtest/gtest.h>
 
 #include "feed_test_support.h"
 #include "foundation/geodesy.h"
+#include "foundation/log_repeats.h"
 #include "foundation/time.h"
 #include "shell/common/message_line.h"
 #include "support/temp_folder.h"
@@ -293,4 +295,37 @@ TEST_F(ProcessLine, WrongTypesNeverThrow) {
         a[i] = 1e300;
         EXPECT_NO_THROW(convert(a));
     }
+}
+
+// Every value an aircraft can have passes: airliners, business jets, gliders,
+// helicopters. Beyond what any aircraft can have the record goes, with one line
+// and then a count however many come.
+TEST_F(ProcessLine, ValuesNoAircraftCanHaveDropTheRecordWithOneLine) {
+    useParkAirport(-11.0);
+    // altitude, ground speed, vertical rate, bank, speed, track: an airliner, a
+    // business jet, taxiing below the sea, a glider in a thermal, helicopters
+    // flying and hovering, and what a record holder may show.
+    const std::array<double, 6> real[] = {{39000, 480, -2500, 25, 460, 359.9}, {51000, 560, 6000, -30, 500, 0},
+                                          {-1300, 2, 0, 0, 0, 180},           {8000, 50, 1800, -55, 55, 270},
+                                          {1500, 40, -1900, 120, -1, 90},     {500, 0, 0, -1, 0, 45},
+                                          {72000, 1800, 29000, 180, 1990, -359}};
+    const std::size_t fields[] = {4, 5, 15, 23, 20, 3};
+    for (const auto& values : real) {
+        auto a = liveArray();
+        for (std::size_t f = 0; f < 6; ++f) a[fields[f]] = values[f];
+        EXPECT_TRUE(convert(a)) << values[0];
+    }
+    const std::pair<std::size_t, double> impossible[] = {
+        {4, 1e308},   {4, -1e308},  {4, 100001}, {4, -2001},  {5, 1e308},  {5, -1e308}, {5, 2001},  {15, 1e308}, {15, 30001},
+        {15, -30001}, {23, 1e308}, {23, 181},   {23, -181}, {20, 1e308}, {20, 2001},  {3, 1e308}, {3, 361},    {3, -361}};
+    for (const auto& [i, v] : impossible) {
+        auto a = liveArray();
+        a[i] = v;
+        EXPECT_FALSE(convert(a)) << i << " " << v;
+    }
+    gf_logAllHeldRepeats();
+    const auto lines = folder.logLines();
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_EQ(lines[1], "===> Traffic record 484506 dropped: altitude 1e+308 ft is no value an aircraft can have");
+    EXPECT_EQ(lines[2], "===> Traffic records dropped for values no aircraft can have ... and 17 more like it");
 }

@@ -1,10 +1,14 @@
 // The SimClient thread against the stand-in: the set-up of every connection,
 // the simulator check, the user aircraft, and how the link ends.
 #include <cstring>
+#include <filesystem>
+#include <limits>
 
 #include <fmt/format.h>
 
 #include "platform/controls.h"
+#include "simlink/sim_requests.h"
+#include "simlink/user_aircraft.h"
 #include "standin_fixture.h"
 
 namespace zrb::test {
@@ -325,6 +329,57 @@ TEST_F(SimClient, BadInputFromTheSimulatorIsDroppedAndTheLinkGoesOn) {
     EXPECT_EQ(g_userObjectId.load(), g_firstUserObjectId);
     EXPECT_FALSE(ended());
     EXPECT_FALSE(g_stopRun);
+}
+
+// Floods through the real link: 400,000 messages of an unknown kind, another
+// program's 2,000 aircraft and as many unknown exceptions leave a few lines and
+// a bounded list, which forgets what 50 range requests did not match.
+TEST_F(SimClient, FloodsLeaveTheLogSmallAndTheAddedObjectsBounded) {
+    connect();
+    Bytes flood;
+    const auto append = [&](const Bytes& message) { flood.insert(flood.end(), message.begin(), message.end()); };
+    for (int i = 0; i < 400000; ++i) append(Msg(77).u32(1).done());
+    for (std::uint32_t id = 5000; id < 7000; ++id) {
+        append(addRemoveMsg(eventObjectAdded, id));
+        append(exceptionMsg(31, 0, 1));
+    }
+    m_standin->sendRaw(flood);
+    drain();
+    EXPECT_EQ(lf_addedObjects().size(), g_maxAddedObjects);
+    for (std::uint64_t i = 0; i < g_addedObjectRangeRequests; ++i) gf_requestAircraftInRange(20000);
+    m_standin->sendRaw(addRemoveMsg(eventObjectAdded, 8000));
+    drain();
+    stopClient();
+    EXPECT_EQ(lf_addedObjects(), (std::vector<std::uint32_t>{8000}));
+    EXPECT_LT(std::filesystem::file_size(m_folder / "Log.txt"), 20000U);
+    EXPECT_TRUE(m_folder.logContains("! Unknown Dispatch dwID 77"));
+    EXPECT_TRUE(m_folder.logContains("! Unknown Dispatch dwID ... and 399,999 more like it"));
+    EXPECT_TRUE(m_folder.logContains("SIMCONNECT_EXCEPTION of other codes ... and 1,999 more like it"));
+}
+
+// A position off the globe is no position: nothing is asked of the service
+// with it, and a known one stays.
+TEST_F(SimClient, AUserPositionOffTheGlobeIsNotUsed) {
+    connect();
+    const auto askPosition = [&](double lat, double lon) {
+        m_standin->setUserPosition(lat, lon, 1416.0);
+        const auto before = m_standin->clientPacketCount();
+        (void)gf_getUserAcPosition();
+        ASSERT_TRUE(m_standin->waitFor([&] { return m_standin->clientPacketCount() > before; }));
+        drain();
+    };
+    askPosition(1e308, 8.5492);
+    EXPECT_FALSE(gf_hasPosition(gf_userAcRecord().lat, gf_userAcRecord().lon));
+    EXPECT_EQ(gf_feedUserPosition().lat, 0.0);
+    EXPECT_TRUE(m_folder.logContains("===> User aircraft position 1e+308,8.5492 is off the globe: not used"));
+
+    askPosition(47.4647, 8.5492);
+    EXPECT_NEAR(gf_feedUserPosition().lat, 47.4647, 1e-9);
+    askPosition(std::numeric_limits<double>::quiet_NaN(), 8.5492);
+    askPosition(47.4647, -180.5);
+    EXPECT_NEAR(gf_userAcRecord().lat, 47.4647, 1e-9);
+    EXPECT_NEAR(gf_userAcRecord().lon, 8.5492, 1e-9);
+    EXPECT_FALSE(g_stopRun) << "no teleport to nowhere";
 }
 
 }  // namespace

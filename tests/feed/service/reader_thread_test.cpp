@@ -220,6 +220,34 @@ TEST_F(Readers, ParkedTrafficAroundTheParkAirport) {
     EXPECT_TRUE(g_trafficReader.receiving.load()) << "no parked status ends the reader";
 }
 
+// One reply of 20,000 members whose time cannot be read: one line and a count
+// for the request, not a line each; the next request tells its own.
+TEST_F(Readers, BadParkedMembersLeaveOneLineAndACountPerRequest) {
+    useParkAirport(-11.0);
+    startTraffic();
+    const auto badReply = [](int members) {
+        std::string body = R"({"status":200,"data":{)";
+        for (int i = 0; i < members; ++i)
+            body += fmt::format(R"({}"{:x}":[52.3,4.76,"D{}","B738","PH-BXA",1e300,"KLM{}"])", i > 0 ? "," : "",
+                                0x400000 + i, i, i);
+        Injection bad;
+        bad.body = body + "}}";
+        return bad;
+    };
+    service->inject(StandInEndpoint::parked, badReply(20000));
+    EXPECT_TRUE(gf_requestParkedTraffic());
+    service->inject(StandInEndpoint::parked, badReply(3));
+    EXPECT_TRUE(gf_requestParkedTraffic());
+    EXPECT_TRUE(g_trafficReader.parkedRecords.empty());
+    EXPECT_LT(std::filesystem::file_size(folder / "Log.txt"), 20000U);
+    const auto lines = folder.logLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("processParkedTrafficLine") != std::string::npos; }),
+              4);
+    EXPECT_TRUE(logContains("===> processParkedTrafficLine: members dropped ... and 19,999 more like it"));
+    EXPECT_TRUE(logContains("===> processParkedTrafficLine: members dropped ... and 2 more like it"));
+}
+
 TEST_F(Readers, ALateParkedAnswerIsNotTakenForANewerRequest) {
     useParkAirport(-11.0);
     startTraffic();
