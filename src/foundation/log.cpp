@@ -29,10 +29,22 @@ std::uintmax_t g_logByteLimit = g_logByteLimitDefault;
 std::uintmax_t g_logBytes = 0;
 bool g_logFull = false;
 
-void lf_writeLine(std::string_view prefix, std::string_view text) {
+// A line quoting a service's text ("message") must not write megabytes each
+// poll; the cut falls on a character boundary, so the file stays UTF-8.
+std::string_view lf_cappedLine(std::string_view text, std::string& note) {
+    if (text.size() <= g_logLineByteLimit) return text;
+    std::size_t cut = g_logLineByteLimit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    note = fmt::format(" ... ({} more bytes)", text.size() - cut);
+    return text.substr(0, cut);
+}
+
+void lf_writeLine(std::string_view prefix, std::string_view fullText) {
+    std::string note;
+    const std::string_view text = lf_cappedLine(fullText, note);
     std::lock_guard lock(g_logMutex);
     if (!g_logStream.is_open() || g_logFull) return;
-    const std::uintmax_t bytes = prefix.size() + text.size() + 1;
+    const std::uintmax_t bytes = prefix.size() + text.size() + note.size() + 1;
     if (g_logBytes + bytes > g_logByteLimit) {
         g_logFull = true;
         constexpr std::uintmax_t megabyte = 1024 * 1024;
@@ -44,7 +56,7 @@ void lf_writeLine(std::string_view prefix, std::string_view text) {
         return;
     }
     g_logBytes += bytes;
-    g_logStream << prefix << text << '\n';
+    g_logStream << prefix << text << note << '\n';
     g_logStream.flush();
 }
 

@@ -9,6 +9,7 @@
 // (g_logByteLimitDefault); lines that outside input can repeat go through
 // log_repeats.h.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -36,6 +37,9 @@ void gf_closeLog();
 // Log.txt takes lines up to this size, then one line that says so and no more
 // until it is opened again.
 inline constexpr std::uintmax_t g_logByteLimitDefault = 32 * 1024 * 1024;
+// A longer line is cut there and ends with the count of bytes left out; the
+// line naming a path as long as Linux allows (4 KB) fits whole.
+inline constexpr std::size_t g_logLineByteLimit = 16 * 1024;
 // Tests make the limit small; gf_openLog keeps what was set.
 void gf_setLogByteLimitForTest(std::uintmax_t bytes);
 

@@ -27,11 +27,14 @@ TEST(Log, HeaderIsFirstLineAndLinesHaveTheirPrefixes) {
     gf_logMarked("x");
     gf_logIndented("x");
     gf_logLine("{}={}", "LOG", true);
+    // A service's text of a megabyte is cut, on a character boundary.
+    const std::string quoted = std::string(g_logLineByteLimit - 6, 'a') + "\xC3\xA9" + std::string(1 << 20, 'b');
+    gf_logMarked("msg: {}", quoted);
     gf_closeLog();
     gf_logLine("dropped after close");
 
     const auto lines = readLines(folder / "Log.txt");
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 6u);
     const std::regex header(
         R"(^(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Okt|Nov|Dec) \d\d \d\d:\d\d:\d\d \d{4} \(utc\) TLVR_P3D version 11\.0\.2 for Prepar3D v5/v6$)");
     EXPECT_TRUE(std::regex_match(lines[0], header)) << lines[0];
@@ -39,6 +42,8 @@ TEST(Log, HeaderIsFirstLineAndLinesHaveTheirPrefixes) {
     EXPECT_EQ(lines[2], "===> x");
     EXPECT_EQ(lines[3], "          x");
     EXPECT_EQ(lines[4], "LOG=true");
+    EXPECT_EQ(lines[5], "===> msg: " + quoted.substr(0, g_logLineByteLimit - 6) +
+                            fmt::format(" ... ({} more bytes)", quoted.size() - (g_logLineByteLimit - 6)));
 }
 
 TEST(Log, KeepsTwoOlderLogs) {
