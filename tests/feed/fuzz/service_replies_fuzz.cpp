@@ -1,23 +1,57 @@
-// Any bytes as the reply of the login, the nearest-METAR and the weather
-// requests: what the readers make of them must neither crash nor hang, nor
-// sleep (the feed's sleeps are skipped here).
+// Any bytes as the reply of the login, the logout, the nearest-METAR and the
+// weather requests, and as the license key file: what the program makes of
+// them must neither crash nor hang, nor sleep (the feed's sleeps are skipped
+// here). The login and the logout go the whole way: their requests are
+// answered from a local folder through libcurl's file protocol (the seam that
+// points tests at a stand-in service), the login with the key the file gives
+// (the Windows build's libcurl speaks HTTP only: there both fail at once).
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "config/paths.h"
 #include "feed/rt_api_client.h"
+#include "feed/service_endpoint.h"
 #include "feed/weather_reader.h"
 #include "fuzz_target.h"
+#include "support/temp_folder.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
 bool lf_noSleep(std::int64_t) { return false; }
+
+// The installation folder (the license file lies below it) and the service's
+// folder of replies, v4/auth and v4/deauth.
+struct Installation {
+    Installation() : cd(folder.path()) {
+        fs::create_directories(zrb::g_inputFolder);
+        fs::create_directories(folder / "v4");
+        zrb::gf_setServiceEndpointForTest("file://" + folder.path().generic_string(), "");
+        zrb::gf_setFeedSleepHookForTest(&lf_noSleep);
+    }
+    zrb::test::TempFolder folder;
+    zrb::test::CurrentDirectory cd;
+};
+
+// A new file rather than a truncated one: truncation flushes to the disk.
+void lf_writeNew(const fs::path& file, const std::string& text) {
+    fs::remove(file);
+    zrb::test::writeFile(file, text);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    zrb::gf_setFeedSleepHookForTest(&lf_noSleep);
+    static const Installation installation;
     zrb::WeatherReader& reader = zrb::g_weatherReader;
     const std::string text(reinterpret_cast<const char*>(data), size);
+    lf_writeNew(zrb::g_licenseFileName, text);
+    lf_writeNew(installation.folder / "v4" / "auth", text);
+    lf_writeNew(installation.folder / "v4" / "deauth", text);
     std::int32_t status = 0;
     try {
         reader.reply = text;
@@ -35,6 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)reader.takeWeatherReply(status);
     } catch (const std::exception&) {
     }
+    // The login reads the key from the license file and sends it; the logout
+    // of a session.
+    (void)reader.authenticate(status);
+    reader.setGuid("fuzz");
+    reader.deauthenticate();
     reader.setGuid({});
     return 0;
 }
@@ -52,5 +91,17 @@ std::vector<std::string> fuzzSeeds() {
         R"({"status":200,"data":{"QNH":"2992"}})",
         R"({"status":200,"data":{"QNH":1e300}})",
         R"({"status":200,"data":[)" + std::string(40, '[') + std::string(40, ']') + "]}",
+        // Logout replies.
+        R"({"status":200,"message":"Logged out","server":"rt-1"})",
+        R"({"status":401,"message":"GUID unknown"})",
+        R"({"status":"200"})",
+        "null",
+        // License key files as editors write them.
+        "ABCD-1234-EFGH-5678\r\n",
+        "\xEF\xBB\xBF  \r\n  KEY 1&=%+ \r\n",
+        std::string("\xFF\xFEK\0E\0Y\0\r\0\n\0", 12),
+        std::string("\xFE\xFF\0K\0E\0Y", 8),
+        "\n\n \t\n",
+        "",
     };
 }
