@@ -36,8 +36,9 @@ void lf_checkAirport(const zrb::BglAirport& airport) {
     }
 }
 
-// One input in this many also goes through a file (files are slow).
-constexpr unsigned filePassEvery = 8;
+// One input in this many also goes through a file (files are slow, under Wine
+// most of all); the reads from a file have few paths of their own.
+constexpr unsigned filePassEvery = 64;
 
 struct Walk {
     bool hasAirportSection = false;

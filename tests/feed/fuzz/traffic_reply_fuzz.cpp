@@ -6,20 +6,22 @@
 // The reader's requests go to a local folder through libcurl's file protocol
 // (the seam that points tests at a stand-in service), so every byte of a reply
 // takes the reader's way; its sleeps are skipped. Nothing may crash or hang.
-// (The Windows build's libcurl speaks HTTP only: there every request fails,
-// and the replay covers the reader's failure paths alone.)
+// The Windows build's libcurl speaks HTTP only: there each reply's members are
+// converted directly, as live and as parked traffic, without the reader's loop.
 //
 // The blocked callsign is KLM1023 for the history and DLH4 for the live poll,
 // so that a block is both reported and lifted; the park airport is Schiphol
 // with its elevation known and stand D7 reserved; the aircraft database is the
 // tests' sample, so parked aircraft of known types are kept.
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
 #include "../feed_test_support.h"
@@ -76,6 +78,38 @@ bool lf_nextStep(std::int64_t) {
     return false;
 }
 
+bool lf_curlReadsFiles() {
+    for (const char* const* p = curl_version_info(CURLVERSION_NOW)->protocols; *p != nullptr; ++p)
+        if (std::strcmp(*p, "file") == 0) return true;
+    return false;
+}
+
+// The members of a reply's value (and of its history batches) converted as live
+// and as parked traffic, and the live batch handed on.
+void lf_convertDirectly(const nlohmann::json& data) {
+    TrafficReader& reader = g_trafficReader;
+    reader.records.clear();
+    reader.convertTrafficMembers(data);
+    gf_scheduleTrafficRecords(reader.records, g_livePollDelaySeconds);
+    if (data.is_object() || data.is_array()) {
+        for (auto& member : data.items()) {
+            reader.parkedRecord = member.value();
+            reader.processParkedTrafficLine(member.key());
+        }
+    }
+    reader.parkedWork.clear();
+}
+
+void lf_convertDirectly(std::string_view text) {
+    const nlohmann::json reply = gf_parseJsonOrDiscard(text);
+    if (!reply.is_object() || !reply.contains("data")) return;
+    const nlohmann::json& data = reply["data"];
+    g_trafficReader.refreshLineContext();
+    lf_convertDirectly(data);
+    for (int k = 0; k < g_historyBufferCount && data.is_object(); ++k)
+        if (const auto batch = data.find("buffer_" + std::to_string(k)); batch != data.end()) lf_convertDirectly(*batch);
+}
+
 void lf_prepare() {
     static const bool prepared = [] {
         (void)lf_service();
@@ -114,16 +148,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::lock_guard lock(g_runMutex);
         g_trafficActive = true;
     }
-    const std::uint64_t request = reader.postParkedRequest(gf_parkedBoxAround(test::g_ehamLat, test::g_ehamLon));
-    lf_answerWith(g_replies[0]);
-    g_sleeps = 0;
-    std::int32_t status = 0;
-    reader.receive(status);
-
-    // The planner's side of the parked request.
-    std::vector<ParkedTrafficRecord> parked;
-    if (reader.takeParkedResult(request, status, parked) && status == g_parkedDone)
-        gf_ageAndSortParked(parked, 20, false, 4);
+    static const bool curlReadsFiles = lf_curlReadsFiles();
+    if (curlReadsFiles) {
+        const std::uint64_t request = reader.postParkedRequest(gf_parkedBoxAround(test::g_ehamLat, test::g_ehamLon));
+        lf_answerWith(g_replies[0]);
+        g_sleeps = 0;
+        std::int32_t status = 0;
+        reader.receive(status);
+        // The planner's side of the parked request.
+        std::vector<ParkedTrafficRecord> parked;
+        if (reader.takeParkedResult(request, status, parked) && status == g_parkedDone)
+            gf_ageAndSortParked(parked, 20, false, 4);
+    } else {
+        for (const std::string_view reply : g_replies) lf_convertDirectly(reply);
+    }
     // The weather's QNH finder on the live reply's "data", as the old target did.
     const nlohmann::json live = gf_parseJsonOrDiscard(g_replies[2]);
     if (live.is_object() && live.contains("data")) {
@@ -159,10 +197,10 @@ std::vector<std::string> fuzzSeeds() {
     const std::string dlh = array("3c6444", 52.30, 4.77, 3000, 250, "DLH4", "adsb_icao", "0.0");
     const std::string north = array("400a11", 52.40, 4.70, 9000, 300, "BAW77", "adsb_icao", "400.0");  // > 360
     const std::string taxi = array("4840d6", 52.309, 4.764, 0, 12, "KLM123", "mlat", "-1");
-    const std::string far = array("4ca9e2", 40.0, -3.0, 3000, 250, "IBE1", "adsb_icao", "90.0");
+    const std::string madrid = array("4ca9e2", 40.0, -3.0, 3000, 250, "IBE1", "adsb_icao", "90.0");
     const std::string history =
         R"({"status":200,"rrl":2000,"data":{"buffer_4":{"484506":)" + klm + R"(,"400a11":)" + north +
-        R"(},"buffer_3":{},"buffer_2":null,"buffer_1":{"4840d6":)" + taxi + R"(,"4ca9e2":)" + far +
+        R"(},"buffer_3":{},"buffer_2":null,"buffer_1":{"4840d6":)" + taxi + R"(,"4ca9e2":)" + madrid +
         R"(},"buffer_0":{"484506":)" + klm + R"(,"3c6444":)" + dlh + "}}}";
     const std::string parked =
         R"({"status":200,"rrl":1000,"data":{"484a2f":[52.3083,4.7612,"D7","B747","PH-BXB",1700000000,"KLM1391."],)"
