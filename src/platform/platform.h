@@ -93,7 +93,9 @@ void replaceFile(const std::filesystem::path& from, const std::filesystem::path&
 // ---------------------------------------------------------------- single instance
 // Creates the named mutex (Windows) or takes an exclusive lock file in the
 // temporary folder (Linux). Returns errorSuccess when this process now holds it,
-// errorAlreadyExists when another holder exists, another error number on failure.
+// errorAlreadyExists when another holder exists (on Windows also when its mutex
+// exists but may not be opened, as one made by an elevated process), another
+// error number on failure.
 // The holder keeps it until releaseSingleInstance or the end of the process.
 std::uint32_t acquireSingleInstance(std::string_view name);
 void releaseSingleInstance();

@@ -1,5 +1,6 @@
 #include "shell/app_main.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -71,7 +72,10 @@ int gf_initInstanceAndRun() {
 }
 
 int gf_programMain() {
-    if (platform::acquireSingleInstance(g_singleInstanceName) == platform::errorAlreadyExists) return -1;
+    // Access denied: the mutex exists, made by an instance with rights this
+    // one lacks (run as administrator).
+    const std::uint32_t instance = platform::acquireSingleInstance(g_singleInstanceName);
+    if (instance == platform::errorAlreadyExists || instance == platform::errorAccessDenied) return -1;
     // Once, before any thread makes a transfer handle: libcurl's lazy global set-up
     // is not safe against several threads on every version. No cleanup: the
     // feed's handles are released with its globals, after this returns.

@@ -89,4 +89,26 @@ TEST(Win32SingleInstance, AMutexHeldOutsideTheGuardBlocksIt) {
     releaseSingleInstance();
 }
 
+// An instance run as administrator makes the mutex with rights that a normal
+// one lacks: opening it is denied, which means another instance all the same.
+TEST(Win32SingleInstance, AMutexThatMayNotBeOpenedBlocksItToo) {
+    const std::string name = lf_uniqueName() + "_denied";
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ACL emptyAcl;  // grants nobody anything
+    ASSERT_TRUE(InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyAcl, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    HANDLE elevated = CreateMutexA(&attributes, FALSE, name.c_str());
+    ASSERT_NE(elevated, nullptr);
+    HANDLE raw = CreateMutexA(nullptr, FALSE, name.c_str());
+    ASSERT_EQ(raw, nullptr) << "the system let the mutex be opened";
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    EXPECT_EQ(acquireSingleInstance(name), errorAlreadyExists);
+    CloseHandle(elevated);
+    EXPECT_EQ(acquireSingleInstance(name), errorSuccess);
+    releaseSingleInstance();
+}
+
 }  // namespace

@@ -24,7 +24,9 @@ std::uint32_t acquireSingleInstance(std::string_view name) {
     if (g_heldMutexes.count(text) != 0) return errorAlreadyExists;
     HANDLE handle = CreateMutexA(nullptr, FALSE, text.c_str());
     const DWORD error = GetLastError();
-    if (handle == nullptr) return error;
+    // The mutex exists but its maker's rights exceed this process's (it runs
+    // elevated, this one does not): another holder all the same.
+    if (handle == nullptr) return error == ERROR_ACCESS_DENIED ? errorAlreadyExists : error;
     if (error == ERROR_ALREADY_EXISTS) {
         CloseHandle(handle);
         return errorAlreadyExists;
