@@ -63,6 +63,9 @@ void gf_setupParameters() {
     gf_copyFilesOnVersionUpdate();
     RANGE.value = std::clamp<std::int32_t>(RANGE.value, RANGE.min, RANGE.max);
     gf_setWorkingRange(RANGE.value);
+    // The file holds the user's own range (the automatic one is never saved):
+    // unticking AUTO_RANGE returns to it.
+    g_manualRange = RANGE.value.load();
 }
 
 void lf_removeOldFiles() {

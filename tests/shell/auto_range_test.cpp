@@ -2,6 +2,8 @@
 #include <optional>
 
 #include "config/paths.h"
+#include "shell/common/run_state.h"
+#include "shell/control_handlers.h"
 #include "shell_test_support.h"
 
 namespace zrb::test {
@@ -63,6 +65,19 @@ TEST_F(AutoRange, FollowsTheFlightPhaseAndTheDistanceToTheParkAirport) {
     // The traffic box follows a changed range only; nothing is saved.
     EXPECT_EQ(calls.count("updateTrafficBox"), 7);
     EXPECT_FALSE(std::filesystem::exists(parametersFile()));
+}
+
+// A run that starts with AUTO_RANGE on: unticking it returns to the range in
+// the file, whatever an earlier run or the program's start left behind.
+TEST_F(AutoRange, UntickingItReturnsToTheRangeTheRunStartedWith) {
+    writeParameters("<parameter name=\"AUTO_RANGE\" value=\"true\"/>\n<parameter name=\"RANGE\" value=\"20\"/>\n");
+    g_manualRange = 40;
+    gf_setupParameters();
+    user.onGround = true;
+    EXPECT_EQ(chosen(), 10);
+    gf_autoRangeSwitched(false);
+    EXPECT_EQ(RANGE.value, 20);
+    EXPECT_EQ(g_workingRangeNm.load(), 20);
 }
 
 }  // namespace
