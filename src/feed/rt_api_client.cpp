@@ -155,8 +155,9 @@ CURLcode lf_sendForm(const FormPost& post) {
 
     // Bounds of the transfer: time-outs, and a stop that ends it at once.
     lf_setOption(h, CURLOPT_NOSIGNAL, 1L, name, " failed to set CURLOPT_NOSIGNAL");
-    lf_setOption(h, CURLOPT_CONNECTTIMEOUT_MS, g_connectTimeoutMs, name, " failed to set CURLOPT_CONNECTTIMEOUT_MS");
-    lf_setOption(h, CURLOPT_TIMEOUT_MS, g_transferTimeoutMs, name, " failed to set CURLOPT_TIMEOUT_MS");
+    lf_setOption(h, CURLOPT_CONNECTTIMEOUT_MS, std::min(g_connectTimeoutMs, post.timeoutMs), name,
+                 " failed to set CURLOPT_CONNECTTIMEOUT_MS");
+    lf_setOption(h, CURLOPT_TIMEOUT_MS, post.timeoutMs, name, " failed to set CURLOPT_TIMEOUT_MS");
     AbortFlags flags{post.abort, post.alsoAbort};
     lf_setOption(h, CURLOPT_XFERINFOFUNCTION, &lf_abortWhenStopped, name, " failed to set CURLOPT_XFERINFOFUNCTION");
     lf_setOption(h, CURLOPT_XFERINFODATA, static_cast<void*>(&flags), name, " failed to set CURLOPT_XFERINFODATA");
@@ -193,8 +194,9 @@ void RtApiClient::reset() {
     reply.clear();
 }
 
-CURLcode RtApiClient::postSession(std::string_view path, const std::string& body, const std::atomic<bool>* abort) {
-    return lf_sendForm(FormPost{aucurl_.get(), "aucurl_", path, &body, &reply, true, abort, nullptr});
+CURLcode RtApiClient::postSession(std::string_view path, const std::string& body, const std::atomic<bool>* abort,
+                                  const std::atomic<bool>* alsoAbort, long timeoutMs) {
+    return lf_sendForm(FormPost{aucurl_.get(), "aucurl_", path, &body, &reply, true, abort, alsoAbort, timeoutMs});
 }
 
 void RtApiClient::waitInterval(std::int32_t ms) {

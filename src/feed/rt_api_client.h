@@ -31,6 +31,9 @@ inline constexpr std::int32_t g_maxWaitMs = 60000;
 // Transfer limits.
 inline constexpr long g_connectTimeoutMs = 10000;
 inline constexpr long g_transferTimeoutMs = 30000;
+// The logout runs while the program closes or restarts: it may hold neither
+// for long (connection included).
+inline constexpr long g_logoutTimeoutMs = 3000;
 // A busy region's reply is a few hundred kilobytes; a parsed reply takes many
 // times its size in memory, so a larger one is refused.
 inline constexpr std::size_t g_maxReplyBytes = 4U * 1024U * 1024U;
@@ -91,7 +94,9 @@ void gf_setFeedSleepHookForTest(FeedSleepHook hook);
 // One form POST to the service on handle. reply is emptied first; the handle
 // is reset first unless it is the session handle (login, logout). Throws
 // std::runtime_error "<name><text>" when an option cannot be set; returns the
-// transfer's result. abort (and alsoAbort) end the transfer early when set.
+// transfer's result. abort (and alsoAbort) end the transfer early when set;
+// timeoutMs bounds the whole transfer, the connection at most
+// g_connectTimeoutMs of it.
 struct FormPost {
     CURL* handle = nullptr;
     std::string_view handleName;
@@ -101,6 +106,7 @@ struct FormPost {
     bool sessionHandle = false;
     const std::atomic<bool>* abort = nullptr;
     const std::atomic<bool>* alsoAbort = nullptr;
+    long timeoutMs = g_transferTimeoutMs;
 };
 CURLcode lf_sendForm(const FormPost& post);
 
@@ -114,9 +120,10 @@ public:
     // A new run: no session, a fresh session handle, stop and toffset cleared,
     // record and reply emptied. Worker thread, while no reader runs.
     void reset();
-    // One session exchange (login, logout) on aucurl_ into reply; abort (may
-    // be null) cuts it short.
-    CURLcode postSession(std::string_view path, const std::string& body, const std::atomic<bool>* abort);
+    // One session exchange (login, logout) on aucurl_ into reply; abort and
+    // alsoAbort (either may be null) cut it short, timeoutMs bounds it.
+    CURLcode postSession(std::string_view path, const std::string& body, const std::atomic<bool>* abort,
+                         const std::atomic<bool>* alsoAbort = nullptr, long timeoutMs = g_transferTimeoutMs);
     // Two sleeps of ms / 2, each skipped when the stop flag is set at its start
     // and cut short when it is set during it.
     void waitInterval(std::int32_t ms);

@@ -112,9 +112,11 @@ bool RtApiClient::takeLoginReply(std::int32_t& status) {
 void RtApiClient::deauthenticate() {
     try {
         const std::string body = fmt::format("GUID={}", lf_formValue(guid()));
-        // No abort flag: the logout runs while the program is stopping; the
-        // transfer's time-outs bound it.
-        const CURLcode rc = postSession(g_deauthPath, body, nullptr);
+        // Closing down waits for it, so it is bounded short. A close of the
+        // window before it asked for this very closing down and leaves it be;
+        // one during it, or the end of the Windows session, cuts it short.
+        const std::atomic<bool>* closedDuringIt = g_stopProgram.load() ? nullptr : &g_stopProgram;
+        const CURLcode rc = postSession(g_deauthPath, body, closedDuringIt, &g_sessionEnding, g_logoutTimeoutMs);
         if (rc != CURLE_OK) {
             gf_logLine("{} Deauthentication failed: {}", lf_nowText(), curl_easy_strerror(rc));
             return;

@@ -15,6 +15,11 @@ namespace zrb {
 inline std::atomic<bool> g_stopRun{false};
 // The user closed the window (or a fatal error elsewhere): no further run.
 inline std::atomic<bool> g_stopProgram{false};
+// Windows is ending the session (logoff, shutdown): the process may be ended a
+// few seconds from now. Set with both flags above and never cleared; closing
+// down still saves what it saves, but what only waits (the logout, pauses) is
+// cut short.
+inline std::atomic<bool> g_sessionEnding{false};
 
 // Either stop flag is set: waits end, scans skip their remaining work, value
 // lines of the settings store are dropped.

@@ -1,5 +1,7 @@
 // Login and logout against the stand-in service.
 #include <atomic>
+#include <functional>
+#include <thread>
 #include <mutex>
 #include <vector>
 
@@ -169,6 +171,46 @@ TEST_F(Session, LogoutEndsTheSessionOnlyOn200) {
     const auto forms = service->forms("/v4/deauth");
     ASSERT_EQ(forms.size(), 3U);
     EXPECT_EQ(forms[2].field("GUID"), guid);
+}
+
+// A service that stalls on the logout holds the closing down a few seconds at
+// most. A close of the window before the logout (the one that asked for it)
+// still lets it be sent; a close during it, or the session's end, cuts it short.
+TEST_F(Session, AStalledLogoutIsBoundedAndCutShortByAStopDuringIt) {
+    Injection stall;
+    stall.delayMs = -1;
+    stall.times = -1;
+    const auto logoutReturns = [this](const std::function<void()>& duringIt) {
+        std::atomic<bool> done{false};
+        const std::size_t sent = service->forms("/v4/deauth").size();
+        std::thread logout([&] {
+            g_weatherReader.deauthenticate();
+            done = true;
+        });
+        const bool reached = eventually([&] { return service->forms("/v4/deauth").size() > sent; });
+        if (duringIt) duringIt();
+        const bool returned = eventually([&] { return done.load(); }, 10000);
+        logout.join();
+        return reached && returned;
+    };
+    login();
+    service->inject(StandInEndpoint::deauth, stall);
+
+    g_stopProgram = true;
+    EXPECT_TRUE(logoutReturns(nullptr));
+    EXPECT_TRUE(logContains("Deauthentication failed: Timeout was reached"));
+    EXPECT_FALSE(logContains("aborted by an application callback"));
+
+    g_stopProgram = false;
+    EXPECT_TRUE(logoutReturns([] { g_stopProgram = true; }));
+    EXPECT_TRUE(logContains("Deauthentication failed: Operation was aborted by an application callback"));
+
+    EXPECT_TRUE(logoutReturns([] { g_sessionEnding = true; }));
+    EXPECT_EQ(service->forms("/v4/deauth").size(), 3U);
+    EXPECT_TRUE(g_weatherReader.hasSession()) << "a logout that did not end keeps the session";
+    g_stopProgram = false;
+    g_sessionEnding = false;
+    service->releaseStalls();
 }
 
 TEST_F(Session, EveryRequestUsesANewConnection) {
