@@ -57,6 +57,10 @@ struct WindowHandlers {
     std::function<bool(std::uint16_t id, std::uint16_t code)> command;  // WM_COMMAND; true = handled
     std::function<void(std::uint16_t id)> editEnter;               // Enter in a subclassed edit
     std::function<DrawList()> paint;                               // WM_PAINT: what to draw (inside Begin/EndPaint)
+    // WM_ENDSESSION with wParam TRUE: Windows ends the session (logoff,
+    // shutdown) and may end the process as soon as this returns, or a few
+    // seconds from now if it does not. WM_QUERYENDSESSION is always allowed.
+    std::function<void()> sessionEnd;
 };
 
 enum class ControlKind : std::uint8_t { checkBox, button, edit, comboBox };
@@ -99,6 +103,13 @@ int runMessageLoop();
 // PostQuitMessage: ends runMessageLoop with the code once the queue reaches it.
 void quitMessageLoop(int code);
 
+// For a handler that must wait on other threads (the session's end): waits
+// until done() holds or limitMs have passed, testing it every few
+// milliseconds, while the GUI thread still serves what other threads send to
+// the window (their control calls wait for it). Posted messages stay queued.
+// GUI thread only; true when done() held.
+bool serveSentMessagesUntil(const std::function<bool()>& done, std::int64_t limitMs);
+
 // ------------------------------------------------------------ posting (any thread)
 bool postStartRun();     // WM_APP + 1
 bool postEndProgram();   // WM_APP + 2
@@ -137,6 +148,10 @@ std::vector<Rect> takeInvalidations();
 // Drops the window, its controls and queued messages so that a test can create
 // another (posix only; the win32 side destroys the window).
 void destroyMainWindow();
+// What Windows does at logoff: WM_QUERYENDSESSION, then WM_ENDSESSION with
+// TRUE, each sent to the main window and waited for. False when there is no
+// window or the query was refused. Not from the GUI thread.
+bool sendSessionEnd();
 
 #if !defined(_WIN32)
 // What the headless window drew at its last paint (an invalidation queues one

@@ -8,7 +8,6 @@
 #include <curl/curl.h>
 
 #include "config/paths.h"
-#include "feed/weather_reader.h"
 #include "foundation/log.h"
 #include "foundation/program_id.h"
 #include "platform/platform.h"
@@ -16,6 +15,7 @@
 #include "shell/common/message_line.h"
 #include "shell/main_window.h"
 #include "shell/run.h"
+#include "shell/run_services.h"
 
 namespace zrb {
 
@@ -60,7 +60,9 @@ int gf_initInstanceAndRun() {
     // Every thread of the program ends before its globals are torn down.
     gf_joinWorker();
     gf_joinSimClient();
-    if (!gf_stopRtReaders(g_readerWaitLimitMs)) {
+    // Closing down has waited for stuck readers once already, with the window
+    // still served; a second wait here would only freeze the window.
+    if (!gf_runServices().joinRtReaders(g_readersStuck ? 0 : g_readerWaitLimitMs)) {
         // A reader stuck in a call would run on while the objects it uses are
         // destroyed: end without destroying them.
         gf_logMarked("The feed readers did not stop, {} ends now", g_programId);

@@ -20,6 +20,7 @@
 #include "shell/run.h"
 #include "shell/run_clock.h"
 #include "shell/run_services.h"
+#include "shell/window_text.h"
 #include "traffic/feed_intake.h"
 
 namespace zrb {
@@ -49,9 +50,10 @@ bool lf_sleepUnlessClosed(std::int64_t ms) {
 }
 
 // True once both feed threads that this run started have ended. At the bound
-// it is logged and closing down goes on without them, but the program ends
-// then: a new run would reset the reader objects under a thread that still
-// uses them.
+// it is logged and shown in the error band, and closing down goes on without
+// them, but the program ends then: a new run would reset the reader objects
+// under a thread that still uses them. The end of the program does not wait
+// for them a second time.
 bool lf_stopReaders() {
     auto& services = gf_runServices();
     services.stopReaders();
@@ -62,8 +64,11 @@ bool lf_stopReaders() {
     std::int64_t waited = 0;
     while (!finished()) {
         if (waited >= g_readerWaitLimitMs) {
-            gf_logMarked("The feed readers did not stop within {} seconds, {} will close",
-                         g_readerWaitLimitMs / msPerSecond, g_programId);
+            const std::string why = fmt::format("The feed readers did not stop within {} seconds, {} will close",
+                                                g_readerWaitLimitMs / msPerSecond, g_programId);
+            gf_logMarked("{}", why);
+            gf_showError(why);
+            g_readersStuck = true;
             return false;
         }
         gf_sleepMs(g_readerWaitStepMs);
@@ -103,8 +108,12 @@ bool lf_closeRun() {
     if (services.parkAirportIsSet()) services.clearParkAirportTraffic();
     services.clearRememberedLiveries();
     services.removeFlightPlanFolder();
+    // Their edits show what the next run starts with.
     gf_setStringParameter(DESTINATION, "");
+    gf_showTextParameter(DESTINATION);
     gf_setStringParameter(BLOCK_CALLSIGN, "");
+    gf_showTextParameter(BLOCK_CALLSIGN);
+    gf_enableControl(UNBLOCK_BUTTON, false);
     g_dataTimeFlag = false;
     if (!KEEP_SIM_TIME_PAR.value) {
         SIM_TIME.value = false;
@@ -131,6 +140,9 @@ bool lf_closeRun() {
     if (reason == ExitReason::newFlight) {
         lf_showAndLog(fmt::format("New flight detected, {} will close, please restart manually ...", g_programId));
         lf_sleepUnlessClosed(g_newFlightPauseMs);
+    } else if (!readersEnded) {
+        // The error band says why the program ends; leave it there a while.
+        lf_sleepUnlessClosed(g_stuckReadersPauseMs);
     }
     return false;
 }

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "config/parameter_store.h"
 #include "config/parameters.h"
 #include "foundation/log.h"
+#include "foundation/program_id.h"
 #include "foundation/time.h"
 #include "foundation/utf16.h"
 #include "platform/platform.h"
@@ -154,6 +156,12 @@ bool g_runNotStarted = false;
 // is to post the message that starts the next run or ends the program, so the
 // join that follows that message is brief.
 std::jthread g_workerThread;
+// No run is under way: none was started, or its worker has done all its work,
+// closing down included. The GUI thread clears it, the worker sets it.
+std::atomic<bool> g_workerDone{true};
+// The window's position was saved at the end (GUI thread only): the session's
+// end may have saved it before the worker's WM_APP + 2 arrives.
+bool g_positionSaved = false;
 
 // The body of a worker thread: one run. Nothing may escape a thread.
 void lf_workerThread() {
@@ -166,6 +174,7 @@ void lf_workerThread() {
         gf_logMarked("{}: {}", "lf_workerMain", "Unknown exception");
         platform::postEndProgram();
     }
+    g_workerDone = true;
 }
 
 }  // namespace
@@ -185,6 +194,7 @@ void lf_resetWindowPosition(std::int32_t x, std::int32_t y) {
 }
 
 bool gf_createMainWindow(const std::u16string& title) {
+    g_positionSaved = false;
     pugi::xml_document doc;
     if (gf_loadParametersDocument(doc)) {
         gf_readIntParameter(MAIN_WINDOW_X, doc, false);
@@ -199,13 +209,21 @@ void gf_joinWorker() {
 }
 
 void lf_startRun() {
+    // The window was closed (or the session ended) after the run before had
+    // asked for this one: no run starts, the program ends.
+    if (g_stopProgram) {
+        platform::postEndProgram();
+        return;
+    }
     try {
         // Never two runs at once: the run before has posted this message as
         // its last act and ends now.
         gf_joinWorker();
+        g_workerDone = false;
         g_workerThread = std::jthread(lf_workerThread);
         g_runNotStarted = false;
     } catch (const std::exception& e) {
+        g_workerDone = true;
         lf_runNotStarted(e.what());
     }
 }
@@ -222,7 +240,26 @@ void lf_closeWindow() {
     if (g_runNotStarted) platform::postEndProgram();
 }
 
-void lf_endProgram() {
+void lf_endSession() {
+    gf_logLine("{} The Windows session ends, {} closes", gf_timeOfDayText(), g_programId);
+    gf_sessionEnds();
+    // Closing down saves the learned parking and the settings; it has the few
+    // seconds Windows gives, and the window serves its calls meanwhile.
+    const bool closedDown = platform::serveSentMessagesUntil([] { return g_workerDone.load(); }, g_sessionEndWaitMs);
+    // Windows may end the process as soon as this returns: what WM_APP + 2
+    // would do comes now. A worker still closing down ends the loop itself
+    // with that message once it is done, the window serving it till then.
+    if (closedDown) {
+        lf_endProgram();
+        return;
+    }
+    gf_logMarked("Closing down did not end within {} seconds of the session's end", g_sessionEndWaitMs / 1000);
+    lf_saveWindowPosition();
+}
+
+void lf_saveWindowPosition() {
+    if (g_positionSaved) return;
+    g_positionSaved = true;
     const std::int32_t oldX = MAIN_WINDOW_X.value;
     const std::int32_t oldY = MAIN_WINDOW_Y.value;
     if (const auto rect = platform::windowRect()) {
@@ -233,6 +270,10 @@ void lf_endProgram() {
         lf_resetWindowPosition(oldX, oldY);
     }
     gf_logLine(gf_timeText(gf_systemNow()));
+}
+
+void lf_endProgram() {
+    lf_saveWindowPosition();
     platform::quitMessageLoop(0);
 }
 
@@ -242,6 +283,7 @@ platform::WindowHandlers gf_mainWindowHandlers() {
     handlers.close = lf_closeWindow;
     handlers.startRun = lf_startRun;
     handlers.endProgram = lf_endProgram;
+    handlers.sessionEnd = lf_endSession;
     handlers.command = lf_HandleWMCOMMAND;
     handlers.editEnter = lf_handleEditEnter;
     handlers.paint = [] { return gf_buildDisplayList(gf_takeDisplaySnapshot()); };

@@ -21,6 +21,14 @@ bool gf_createMainWindow(const std::u16string& title);
 void lf_resetWindowPosition(std::int32_t x, std::int32_t y);
 // WM_APP + 2: saves the window position, logs the time and ends the loop.
 void lf_endProgram();
+// The first part of that, done once per window.
+void lf_saveWindowPosition();
+// WM_ENDSESSION: the program stops as at the close button and waits, at most
+// g_sessionEndWaitMs, for the run's closing down to save what it saves; then
+// what WM_APP + 2 does (only the position is saved while the worker is still
+// closing down: its own WM_APP + 2 ends the loop).
+void lf_endSession();
+inline constexpr std::int64_t g_sessionEndWaitMs = 4000;
 // WM_CLOSE: a stop request; the run closes down and ends the program.
 void lf_closeWindow();
 // WM_APP + 1: joins the worker of the run before and starts a new run on a

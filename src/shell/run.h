@@ -29,6 +29,12 @@ inline constexpr std::int64_t g_readerWaitStepMs = 100;      // readers' stopped
 // progress included; one that has not ended after ten is stuck, and the
 // program ends instead of starting a run beside it.
 inline constexpr std::int64_t g_readerWaitLimitMs = 10000;
+// Set by closing down when they did not: the end of the program then waits
+// for them no more (any thread reads it).
+inline std::atomic<bool> g_readersStuck{false};
+// How long the error band says so before the program ends (unless the user
+// closes the window sooner).
+inline constexpr std::int64_t g_stuckReadersPauseMs = 10000;
 inline constexpr std::int64_t g_holdSeconds = 2;             // the service cannot be revisited sooner
 inline constexpr std::int64_t g_holdStepMs = 100;
 inline constexpr std::int64_t g_newFlightPauseMs = 10000;

@@ -82,6 +82,7 @@ RunServices gf_realRunServices() {
     s.trafficReaderStopped = [] { return gf_trafficReaderFinished(); };
     s.deauthenticate = [] { g_weatherReader.deauthenticate(); };
     s.resetRtReaders = [] { gf_resetRtReaders(); };
+    s.joinRtReaders = [](std::int64_t timeoutMs) { return gf_stopRtReaders(timeoutMs); };
     s.collectFeedIds = [](bool collect) { g_collectFeedIds = collect; };
     s.setTimeOffset = [](std::int32_t minutes) {
         g_trafficReader.toffset = minutes;

@@ -81,6 +81,9 @@ struct RunServices {
     std::function<bool()> trafficReaderStopped;    // the Traffic Reader has finished
     std::function<void()> deauthenticate;
     std::function<void()> resetRtReaders;  // joins both readers first; throws while one still runs
+    // The end of the program (GUI thread): stops both readers, waits at most
+    // the time given for them and joins them; false while one still runs.
+    std::function<bool(std::int64_t)> joinRtReaders;
     std::function<void(bool)> collectFeedIds;  // the next poll gathers callsigns and hex ids
     std::function<void(std::int32_t)> setTimeOffset;  // minutes, both readers
 

@@ -3,6 +3,7 @@
 // subsystem and a clock that runs as fast as the run sleeps.
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -336,6 +337,90 @@ TEST_F(WholeRun, AReaderThatDoesNotEndEndsTheProgramInsteadOfARestart) {
     EXPECT_EQ(calls.count("resetRtReaders"), 0);
     EXPECT_EQ(calls.count("resetSimLink"), 0);
     EXPECT_EQ(calls.count("simClient start"), 1);
+    // The window says why it goes, and the end of the program waits no second time.
+    EXPECT_EQ(gf_messageLineView().error, "The feed readers did not stop within 10 seconds, TLVR_P3D will close");
+    EXPECT_EQ(calls.count("joinRtReaders 0"), 1);
+    EXPECT_EQ(calls.count("joinRtReaders 10000"), 0);
+}
+
+// A destination and a blocked callsign last one run: their edits are empty
+// as soon as the values are, not only once the next run has read them.
+TEST_F(WholeRun, ARestartShowsTheDestinationAndBlockedCallsignCleared) {
+    simulatorAndServiceAnswer();
+    writeParameters("<parameter name=\"DESTINATION\" value=\"EHAM\"/>\n<parameter name=\"BLOCK_CALLSIGN\" value=\"ABC123\"/>\n");
+    gf_runServices().findAirport = [](const std::string& code) {
+        return std::optional<AirportData>(AirportData{code, "AMS", 52.3, 4.76, -11.0});
+    };
+    gf_runServices().handleAddingStack = [this] {
+        if (calls.count("simClient start") == 1) gf_requestStop(ExitReason::newSettings, 2);
+    };
+    // What the window shows while the restart counts down: edits, Unblock.
+    std::atomic<bool> staleShown{false};
+    std::atomic<int> looks{0};
+    clock.onSleep = [&](std::int64_t) {
+        if (gf_messageLineView().message.rfind("Restarting after", 0) != 0) return;
+        ++looks;
+        const auto shown = [](const GuiControl& c) { return platform::controlById(c.controlId); };
+        if (platform::controlText(shown(DESTINATION)) != u"" || platform::controlText(shown(BLOCK_CALLSIGN)) != u"" ||
+            platform::controlEnabled(shown(UNBLOCK_BUTTON)) != false)
+            staleShown = true;
+    };
+    start();
+    ASSERT_TRUE(waitForCall("simClient start", 2));
+    EXPECT_TRUE(logged("New destination: EHAM"));
+    EXPECT_TRUE(logged("Prepare for a restart ..."));
+    EXPECT_GT(looks.load(), 0);
+    EXPECT_FALSE(staleShown.load());
+    close();
+    EXPECT_EQ(finish(), 0);
+    clock.onSleep = nullptr;
+}
+
+// Windows may end the process as soon as the window has answered the session's
+// end: by then closing down has saved the learned parking and the settings
+// (the window serving its calls meanwhile), and the window its position.
+TEST_F(WholeRun, TheSessionsEndSavesWhatClosingDownSavesBeforeTheWindowAnswers) {
+    simulatorAndServiceAnswer();
+    writeParameters("<parameter name=\"KEEP_SIM_TIME_PAR\" value=\"false\"/>\n<parameter name=\"SIM_TIME\" value=\"true\"/>\n"
+                    "<parameter name=\"BLOCK_CALLSIGN\" value=\"ABC123\"/>\n");
+    gf_runServices().parkAirportIsSet = [] { return true; };
+    start();
+    ASSERT_TRUE(waitForCall("handleAddingStack"));
+    ASSERT_TRUE(platform::sendSessionEnd());
+    EXPECT_TRUE(logged("Exiting: USER CLOSED SIM"));
+    EXPECT_EQ(calls.count("clearParkAirportTraffic"), 1);  // which saves the learned parking file
+    EXPECT_EQ(stored("BLOCK_CALLSIGN"), "");
+    EXPECT_EQ(stored("SIM_TIME"), "false");
+    EXPECT_EQ(stored("MAIN_WINDOW_X"), "400");
+    EXPECT_TRUE(g_sessionEnding.load());
+    EXPECT_EQ(finish(), 0);
+}
+
+// ... and a closing down that takes too long does not hold the session's end.
+TEST_F(WholeRun, AClosingDownThatTakesTooLongDoesNotHoldTheSessionsEnd) {
+    simulatorAndServiceAnswer();
+    static std::atomic<bool> release{false};
+    release = false;
+    gf_runServices().removeFlightPlanFolder = [] {
+        while (!release) std::this_thread::sleep_for(1ms);
+    };
+    start();
+    ASSERT_TRUE(waitForCall("handleAddingStack"));
+    ASSERT_TRUE(platform::sendSessionEnd());
+    EXPECT_TRUE(logged("===> Closing down did not end within 4 seconds of the session's end"));
+    EXPECT_EQ(stored("MAIN_WINDOW_X"), "400");
+    release = true;
+    EXPECT_EQ(finish(), 0);
+}
+
+// A run asked for (a restart) after the window was closed or the session
+// ended starts no more: the program ends, its window still served.
+TEST_F(WholeRun, NoRunStartsOnceTheProgramIsStopping) {
+    g_stopProgram = true;
+    start();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(calls.count("readAirports"), 0);
+    EXPECT_FALSE(logged("Exiting:"));
 }
 
 // The SimClient thread may still be inside Open or Close when it is asked to

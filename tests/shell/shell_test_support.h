@@ -170,6 +170,10 @@ inline RunServices quietServices(Recorder& r) {
     s.trafficReaderStopped = [] { return true; };
     s.deauthenticate = note("deauthenticate");
     s.resetRtReaders = note("resetRtReaders");
+    s.joinRtReaders = [&r](std::int64_t limitMs) {
+        r.add("joinRtReaders " + std::to_string(limitMs));
+        return true;
+    };
     s.collectFeedIds = [&r](bool collect) { r.add(collect ? "collectFeedIds(true)" : "collectFeedIds(false)"); };
     s.setTimeOffset = [](std::int32_t) {};
     s.reserveTrafficLists = note("reserveTrafficLists");
@@ -207,6 +211,8 @@ inline RunServices quietServices(Recorder& r) {
 inline void resetRunGlobals() {
     g_stopProgram = false;
     g_stopRun = false;
+    g_sessionEnding = false;
+    g_readersStuck = false;
     gf_resetStopState();
     g_restartPending = false;
     g_simRunning = false;

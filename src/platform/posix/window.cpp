@@ -3,16 +3,20 @@
 // serves the same messages in the same order on the thread that runs the loop.
 #include "platform/window.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <variant>
 
 namespace zrb::platform {
 
 namespace {
+
+constexpr std::chrono::milliseconds servePoll{10};
 
 struct StartRun {};
 struct EndProgram {};
@@ -28,7 +32,8 @@ struct Quit {
     int code;
 };
 struct Paint {};
-using Message = std::variant<StartRun, EndProgram, Close, Command, EditEnter, Quit, Paint>;
+struct SessionEnd {};
+using Message = std::variant<StartRun, EndProgram, Close, Command, EditEnter, Quit, Paint, SessionEnd>;
 
 // Owns every field of g_window. Handlers are copied out and called without it.
 std::mutex g_windowMutex;
@@ -45,6 +50,7 @@ struct HeadlessWindow {
     bool paintQueued = false;  // invalidations coalesce into one paint, as WM_PAINT does
     DrawList drawing;          // what the last paint drew
     std::uint64_t paints = 0;
+    std::uint64_t sessionEnds = 0;  // session ends handled, for sendSessionEnd
 };
 HeadlessWindow g_window;
 
@@ -129,6 +135,11 @@ int runMessageLoop() {
             if (handlers.command) handlers.command(command->id, command->code);
         } else if (const auto* enter = std::get_if<EditEnter>(&message)) {
             if (handlers.editEnter) handlers.editEnter(enter->id);
+        } else if (std::holds_alternative<SessionEnd>(message)) {
+            if (handlers.sessionEnd) handlers.sessionEnd();
+            std::lock_guard lock(g_windowMutex);
+            ++g_window.sessionEnds;
+            g_queueChanged.notify_all();
         } else if (std::holds_alternative<Paint>(message)) {
             {
                 std::lock_guard lock(g_windowMutex);
@@ -144,6 +155,16 @@ int runMessageLoop() {
 }
 
 void quitMessageLoop(int code) { lf_post(Quit{code}, false); }
+
+// The headless controls need no GUI thread: there is nothing to serve.
+bool serveSentMessagesUntil(const std::function<bool()>& done, std::int64_t limitMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(servePoll);
+    }
+    return true;
+}
 
 bool postStartRun() { return lf_post(StartRun{}); }
 bool postEndProgram() { return lf_post(EndProgram{}); }
@@ -205,10 +226,22 @@ void setHeadlessWindowRect(const Rect& rect) {
     g_window.rect = rect;
 }
 
+bool sendSessionEnd() {
+    std::unique_lock lock(g_windowMutex);
+    if (!g_window.exists) return false;
+    const std::uint64_t target = g_window.sessionEnds + 1;
+    g_window.queue.push_back(SessionEnd{});
+    g_queueChanged.notify_all();
+    // A window dropped meanwhile (a test's end) serves nothing more.
+    g_queueChanged.wait(lock, [&] { return g_window.sessionEnds >= target || !g_window.exists; });
+    return g_window.sessionEnds >= target;
+}
+
 void destroyMainWindow() {
     std::lock_guard lock(g_windowMutex);
     for (const auto& [id, handle] : g_window.controls) destroyHeadlessControl(handle);
     g_window = HeadlessWindow{};
+    g_queueChanged.notify_all();
 }
 
 }  // namespace zrb::platform

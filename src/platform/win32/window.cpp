@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -20,6 +21,7 @@ constexpr int iconResourceId = 100;
 constexpr int titleBufferUnits = 100;
 constexpr COLORREF controlBackground = RGB(153, 204, 255);
 constexpr WPARAM enterKey = 13;
+constexpr ULONGLONG servePollMs = 10;
 
 // Set by registerMainWindowClass before the window exists; read only by the
 // GUI thread afterwards.
@@ -110,6 +112,13 @@ LRESULT CALLBACK lf_wndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
         // The run closes down and ends the program through WM_APP + 2.
         if (g_handlers.close) g_handlers.close();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Nothing the program holds is worth keeping the session for.
+        return TRUE;
+    case WM_ENDSESSION:
+        // FALSE: another program refused, the session goes on.
+        if (wParam != FALSE && g_handlers.sessionEnd) g_handlers.sessionEnd();
         return 0;
     case WM_COMMAND:
         if (g_handlers.command && g_handlers.command(LOWORD(wParam), HIWORD(wParam))) return 0;
@@ -231,6 +240,20 @@ int runMessageLoop() {
 
 void quitMessageLoop(int code) { PostQuitMessage(code); }
 
+bool serveSentMessagesUntil(const std::function<bool()>& done, std::int64_t limitMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max<std::int64_t>(limitMs, 0));
+    for (;;) {
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(end - now, servePollMs));
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_SENDMESSAGE, 0);
+        // Delivers the messages other threads sent; takes none of the posted ones.
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 bool postStartRun() { return lf_post(messageStartRun); }
 bool postEndProgram() { return lf_post(messageEndProgram); }
 bool postClose() { return lf_post(WM_CLOSE); }
@@ -294,6 +317,14 @@ std::vector<Rect> takeInvalidations() {
 void destroyMainWindow() {
     const HWND window = g_mainWindow.exchange(nullptr);
     if (window != nullptr) DestroyWindow(window);
+}
+
+bool sendSessionEnd() {
+    const HWND window = g_mainWindow.load();
+    if (window == nullptr) return false;
+    if (SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) == FALSE) return false;
+    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    return true;
 }
 
 }  // namespace zrb::platform

@@ -65,6 +65,11 @@ void gf_userClosedWindow() {
     lf_stopProgramUnconditionally();
 }
 
+void gf_sessionEnds() {
+    g_sessionEnding.store(true, std::memory_order_release);
+    lf_stopProgramUnconditionally();
+}
+
 void gf_stopForUserClose() {
     std::lock_guard lock(g_stopMutex);
     if (g_exitReasonValue == ExitReason::notYetSet) g_exitReasonValue = ExitReason::userClosedSim;

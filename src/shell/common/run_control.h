@@ -55,6 +55,11 @@ bool gf_requestStop(ExitReason reason, std::uint32_t restartDelaySeconds = 0);
 // reason is set yet.
 void gf_userClosedWindow();
 
+// Windows ends the session (logoff, shutdown): g_sessionEnding, then the same
+// stop as the close button, without its message (the window goes with the
+// session).
+void gf_sessionEnds();
+
 // A stop found during start-up: both flags, and USER CLOSED SIM when no reason
 // is set yet; a restart reason already recorded keeps its restart (only
 // g_stopRun is set then).
