@@ -17,17 +17,24 @@ constexpr std::array<char32_t, 32> g_cp1252High{
 constexpr unsigned char firstHighByte = 0x80;
 constexpr unsigned char firstLatin1Byte = 0xA0;
 
-void lf_appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+// A lead byte of UTF-8: the length of its sequence (0: no lead byte) and the
+// range of the byte after it, which rules out overlong forms, surrogates and
+// code points past U+10FFFF.
+struct Utf8Lead {
+    std::size_t length;
+    unsigned char low;
+    unsigned char high;
+};
+
+Utf8Lead lf_utf8Lead(unsigned char b) {
+    if (b >= 0xC2 && b <= 0xDF) return {2, 0x80, 0xBF};
+    if (b == 0xE0) return {3, 0xA0, 0xBF};
+    if (b == 0xED) return {3, 0x80, 0x9F};
+    if (b >= 0xE1 && b <= 0xEF) return {3, 0x80, 0xBF};
+    if (b == 0xF0) return {4, 0x90, 0xBF};
+    if (b >= 0xF1 && b <= 0xF3) return {4, 0x80, 0xBF};
+    if (b == 0xF4) return {4, 0x80, 0x8F};
+    return {0, 0, 0};
 }
 
 }  // namespace
@@ -40,11 +47,29 @@ std::string gf_ansiToUtf8(std::string_view text) {
         if (b < firstHighByte)
             out.push_back(ch);
         else if (b < firstLatin1Byte)
-            lf_appendUtf8(out, g_cp1252High[b - firstHighByte]);
+            gf_appendUtf8(out, g_cp1252High[b - firstHighByte]);
         else
-            lf_appendUtf8(out, b);
+            gf_appendUtf8(out, b);
     }
     return out;
+}
+
+void gf_appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
 }
 
 std::string gf_utf8ToAnsi(std::string_view text) {
@@ -75,6 +100,28 @@ std::string gf_utf8ToAnsi(std::string_view text) {
         out.push_back(byte);
     }
     return out;
+}
+
+bool gf_isWellFormedUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < firstHighByte) {
+            ++i;
+            continue;
+        }
+        const Utf8Lead lead = lf_utf8Lead(b);
+        if (lead.length == 0 || i + lead.length > text.size()) return false;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (second < lead.low || second > lead.high) return false;
+        for (std::size_t k = 2; k < lead.length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += lead.length;
+    }
+    return true;
+}
+
+std::string gf_legacyTextToUtf8(std::string_view text) {
+    return gf_isWellFormedUtf8(text) ? std::string(text) : gf_ansiToUtf8(text);
 }
 
 std::string gf_firstUtf8Chars(std::string_view text, std::size_t maxChars) {

@@ -4,9 +4,12 @@
 #include <atomic>
 #include <fstream>
 #include <stdexcept>
+#include <string>
+#include <type_traits>
 
 #include <fmt/format.h>
 
+#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/utf16.h"
 #include "platform/platform.h"
@@ -89,6 +92,28 @@ std::u16string lf_decodeUtf16(std::string_view bytes, const std::filesystem::pat
     return text;
 }
 
+// Instantiated for wchar_t on Windows only (char elsewhere, never called).
+template <typename WideChar>
+std::string lf_utf16ToUtf8Replacing(const std::basic_string<WideChar>& text) {
+    constexpr char32_t replacement = 0xFFFD;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char16_t>(text[i]);
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        const bool low = c >= 0xDC00 && c <= 0xDFFF;
+        const char32_t next = i + 1 < text.size() ? static_cast<char16_t>(text[i + 1]) : 0;
+        if (high && next >= 0xDC00 && next <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++i;
+        } else if (high || low) {
+            c = replacement;
+        }
+        gf_appendUtf8(out, c);
+    }
+    return out;
+}
+
 void lf_logReadError(const std::filesystem::path& path) { gf_logMarked("Cannot read file {}", gf_pathText(path)); }
 
 // The whole stream; false after a read error. istream::read turns a failing
@@ -138,6 +163,11 @@ bool lf_readNarrowFile(const std::filesystem::path& path, std::vector<std::strin
     const std::size_t first = lines.size();
     gf_readLines(in, lines);
     if (dropMark && lines.size() > first && lines[first].starts_with(utf8Mark)) lines[first].erase(0, utf8Mark.size());
+    // Lines in the legacy code page become UTF-8 here, before any of them can
+    // become a path. Line by line: the detection sees only the first bytes, and
+    // a list that several installers edited mixes both.
+    for (std::size_t i = first; i < lines.size(); ++i)
+        if (!gf_isWellFormedUtf8(lines[i])) lines[i] = gf_ansiToUtf8(lines[i]);
     // The lines before a read error stay, as after a failed UTF-16 conversion,
     // but a file that was not read to its end is no success.
     if (in.bad()) {
@@ -276,8 +306,15 @@ std::string gf_extractPathElement(std::string_view line) {
 void gf_setMessageSink(MessageSink sink) { g_messageSink.store(sink); }
 
 std::string gf_pathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>) {
+        // A Windows name may hold a UTF-16 unit without its pair, which the
+        // library's conversion refuses with an exception: such a unit shows as
+        // U+FFFD, so that a scan passing it by can still name it.
+        return lf_utf16ToUtf8Replacing(path.native());
+    } else {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    }
 }
 
 }  // namespace zrb

@@ -4,6 +4,8 @@
 #include <optional>
 #include <system_error>
 
+#include "foundation/ansi_text.h"
+#include "foundation/log.h"
 #include "foundation/strings.h"
 #include "foundation/text_file.h"
 
@@ -15,6 +17,8 @@ namespace {
 
 constexpr char windowsSeparator = '\\';
 constexpr char genericSeparator = '/';
+
+constexpr std::size_t maxLoggedChars = 260;
 
 fs::path lf_pathFromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
@@ -31,13 +35,22 @@ std::optional<fs::path> lf_entryNoCase(const fs::path& folder, const std::string
 
 }  // namespace
 
+fs::path gf_pathFromUtf8(std::string_view text) {
+    // The library refuses what is not UTF-8 with an exception, which would end
+    // a whole scan for one name.
+    if (gf_isWellFormedUtf8(text)) return lf_pathFromUtf8(text);
+    const std::string converted = gf_ansiToUtf8(text);
+    gf_logMarked("path '{}' was no UTF-8 text, read as Windows-1252", gf_firstUtf8Chars(converted, maxLoggedChars));
+    return lf_pathFromUtf8(converted);
+}
+
 fs::path gf_pathFromWindowsText(std::string_view text) {
     std::string converted(text);
     // Windows takes both separators itself; elsewhere a backslash is an
     // ordinary character of a name and must become the separator.
     if (fs::path::preferred_separator == genericSeparator)
         std::replace(converted.begin(), converted.end(), windowsSeparator, genericSeparator);
-    return lf_pathFromUtf8(converted);
+    return gf_pathFromUtf8(converted);
 }
 
 std::string gf_windowsPathText(const fs::path& path) {

@@ -21,7 +21,14 @@
 
 namespace zrb {
 
-// UTF-8 text with '\' or '/' separators -> a path of this system.
+// UTF-8 text -> a path of this system, never in the ANSI code page that a
+// plain std::string names on Windows. A text that is not well-formed UTF-8
+// missed its conversion on the way in: it is taken as Windows-1252, and logged.
+// Never throws for its text.
+std::filesystem::path gf_pathFromUtf8(std::string_view text);
+
+// UTF-8 text with '\' or '/' separators -> a path of this system (as
+// gf_pathFromUtf8).
 std::filesystem::path gf_pathFromWindowsText(std::string_view text);
 
 // A path -> UTF-8 text with '\' separators ("/tmp/x" gives "\tmp\x" on Linux).

@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 
 #include "config/parameters.h"
+#include "foundation/ansi_text.h"
 #include "foundation/ini_sections.h"
 #include "foundation/log.h"
 #include "foundation/number_text.h"
@@ -96,7 +97,8 @@ std::size_t lf_readAddOnXml(const fs::path& package, std::vector<fs::path>& fold
     for (const pugi::xpath_node& node : doc.select_nodes("//AddOn.Component")) {
         const pugi::xml_node component = node.node();
         if (!gf_equalsNoCase(gf_trim(component.child_value("Category")), simObjectsCategory)) continue;
-        const std::string path = gf_trim(component.child_value("Path"));
+        // An add-on.xml that says UTF-8 may hold its paths in the legacy code page all the same.
+        const std::string path = gf_legacyTextToUtf8(gf_trim(component.child_value("Path")));
         if (path.empty() || lf_isSkippedAddOn(path)) continue;
         gf_logLine("      Simobjects found:{}", path);
         // A relative component path is relative to the package, as the simulator reads it.

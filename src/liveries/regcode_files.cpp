@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "config/paths.h"
+#include "foundation/ansi_text.h"
 #include "foundation/folders.h"
 #include "foundation/log.h"
 #include "foundation/strings.h"
@@ -93,7 +94,10 @@ bool lf_readRegcodeTextFile(const fs::path& path, RegcodeEntries& out) {
         return false;
     }
     TextFile file{path, {}};
-    return gf_parseRegcodeLines(gf_readTextFile(file), fileText, out);
+    // Titles in the legacy code page, as the aircraft.cfg files they name are
+    // read: UTF-8 like those, or they would never match.
+    for (std::string& line : gf_readTextFile(file)) line = gf_legacyTextToUtf8(line);
+    return gf_parseRegcodeLines(file.lines, fileText, out);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "foundation/ansi_text.h"
 #include "foundation/text_file.h"
 #include "support/temp_folder.h"
 
@@ -77,7 +78,7 @@ TEST_F(TextFiles, DetectsTheCharsetFromTheFirstBytes) {
     EXPECT_EQ(gf_detectCharset(path), TextCharset::ansi);
     Lines lines;
     EXPECT_TRUE(gf_readExtTextFileToStringVector(path, lines));
-    EXPECT_EQ(lines, (Lines{std::string(1026, 'a') + "\xC3\xBC", "next"})) << "ANSI bytes arrive unchanged";
+    EXPECT_EQ(lines, (Lines{std::string(1026, 'a') + "\xC3\xBC", "next"})) << "its UTF-8 arrives unchanged";
 }
 
 TEST_F(TextFiles, MissingOrTinyFilesReadNothing) {
@@ -133,6 +134,30 @@ TEST_F(TextFiles, LoneSurrogateStopsTheReadingVisiblyKeepingEarlierLines) {
     EXPECT_EQ(lines, (Lines{"good"}));
 }
 
+// Text in the legacy code page must be UTF-8 before it can become a path: the
+// library refuses anything else on Windows.
+TEST_F(TextFiles, LinesInTheLegacyCodePageArriveAsUtf8) {
+    // A long scenery.cfg: the detection sees only ASCII, the Local line comes later.
+    const std::string head = "[Area.001]\r\nTitle=" + std::string(1100, 'x') + "\r\n";
+    const auto path = file("scenery.cfg", head + "Local=D:\\K\xF6ln \x80\r\nTitle=Gr\xC3\xBC\xC3\x9F" "e\r\n");
+    EXPECT_EQ(gf_detectCharset(path), TextCharset::utf8WithoutBom);
+    Lines lines;
+    EXPECT_TRUE(gf_readExtTextFileToStringVector(path, lines));
+    ASSERT_EQ(lines.size(), 4U);
+    EXPECT_EQ(lines[2], "Local=D:\\K\xC3\xB6ln \xE2\x82\xAC");
+    EXPECT_EQ(lines[3], "Title=Gr\xC3\xBC\xC3\x9F" "e") << "a UTF-8 line beside one of Windows-1252";
+
+    // What only looks like UTF-8 to a lax test (a surrogate, an overlong form,
+    // a code point past U+10FFFF) is no UTF-8 either.
+    for (const std::string bad : {"\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
+        EXPECT_FALSE(gf_isWellFormedUtf8(bad));
+        lines.clear();
+        EXPECT_TRUE(gf_readTextFileInCharset(TextCharset::ansi, file("bad.txt", "a" + bad), lines));
+        EXPECT_EQ(lines, (Lines{"a" + gf_ansiToUtf8(bad)}));
+    }
+    EXPECT_TRUE(gf_isWellFormedUtf8("\xF0\x9F\x98\x80 \xEF\xBF\xBD"));
+}
+
 TEST_F(TextFiles, NarrowFilesLoseTheMarkAndTheCarriageReturns) {
     Lines lines{"earlier"};
     EXPECT_TRUE(gf_readExtTextFileToStringVector(file("bom.txt", "\xEF\xBB\xBF" "ab\r\ncd"), lines));
@@ -140,7 +165,7 @@ TEST_F(TextFiles, NarrowFilesLoseTheMarkAndTheCarriageReturns) {
 
     lines.clear();
     EXPECT_TRUE(gf_readExtTextFileToStringVector(file("latin1.txt", "Caf\xE9\r\nx\n\r\n"), lines));
-    EXPECT_EQ(lines, (Lines{"Caf\xE9", "x", ""}));
+    EXPECT_EQ(lines, (Lines{"Caf\xC3\xA9", "x", ""}));
 
     // A caller that names UTF-8 with a mark for a file without one loses nothing.
     lines.clear();

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "foundation/ini_sections.h"
+#include "foundation/text_file.h"
 #include "foundation/windows_path.h"
 #include "support/temp_folder.h"
 
@@ -22,6 +23,25 @@ TEST(WindowsPath, ConvertsBetweenWindowsTextAndPaths) {
     // Joining keeps an absolute path as it is.
     const fs::path absolute = fs::temp_directory_path() / "x";
     EXPECT_EQ(fs::path("base") / gf_pathFromWindowsText(gf_windowsPathText(absolute)), absolute);
+}
+
+// Text that missed its conversion on the way in (an add-on.xml in the legacy
+// code page, a hand-edited setting) names the folder all the same; it must
+// never end a scan with the library's conversion error.
+TEST(WindowsPath, TextThatIsNoUtf8IsTakenAsWindows1252) {
+    LoggedFolder folder;
+    fs::create_directories(gf_pathFromWindowsText("K\xC3\xB6ln\\Z\xC3\xBCrich"));
+    fs::path path;
+    ASSERT_NO_THROW(path = gf_pathFromWindowsText("K\xF6ln\\Z\xFCrich"));
+    EXPECT_EQ(path, gf_pathFromWindowsText("K\xC3\xB6ln\\Z\xC3\xBCrich"));
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_EQ(gf_pathFromUtf8("Z\xFCrich"), gf_pathFromUtf8("Z\xC3\xBCrich"));
+    EXPECT_TRUE(folder.logContains("===> path 'Z\xC3\xBCrich' was no UTF-8 text, read as Windows-1252"));
+#ifdef _WIN32
+    // A name on disk may hold half a UTF-16 pair: its text still names it.
+    const std::wstring name{L'a', wchar_t(0xD800), L'b', wchar_t(0xD83D), wchar_t(0xDE00)};
+    EXPECT_EQ(gf_pathText(fs::path(name)), "a\xEF\xBF\xBD" "b\xF0\x9F\x98\x80");
+#endif
 }
 
 TEST(WindowsPath, FindsNamesWhateverTheirLetterCase) {

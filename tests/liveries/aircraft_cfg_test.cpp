@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "liveries/aircraft_cfg_file.h"
+#include "liveries/ivao_package.h"
 #include "livery_scan_fixture.h"
 
 namespace zrb::test {
@@ -78,12 +79,23 @@ TEST_F(AircraftCfg, ReadsEveryCharacterSet) {
         ASSERT_EQ(liveries.size(), 1U) << name;
         EXPECT_EQ(liveries[0].title, "Caf\xC3\xA9 B738") << name;
     }
-    // ANSI: the bytes of the title are taken as they are.
-    lf_resetScanLists();
-    const auto path = makeAircraftFolder(m_folder / "ansi", generalSection() + fltsim(0, "Caf\xE9 B738", "DLH"));
-    const auto ansi = lf_searchLiveriesinFile(1, path);
-    ASSERT_EQ(ansi.size(), 1U);
-    EXPECT_EQ(ansi[0].title, "Caf\xE9 B738");
+}
+
+// An aircraft.cfg in the legacy code page: its texts become UTF-8 before they
+// name folders, so a texture folder with an umlaut neither costs its section
+// nor, on Windows, every livery of the file.
+TEST_F(AircraftCfg, AnAnsiFileNamesItsFoldersInItsCodePage) {
+    const std::string cfg = generalSection() + fltsim(0, "Caf\xE9 B738", "DLH") +
+                            fltsim(1, "Cologne B738", "DLH", "", "K\xF6ln") + fltsim(2, "Plain B738", "BAW");
+    const auto liveries = scan(cfg, "ansi", {"DLH", "K\xC3\xB6ln"});
+    EXPECT_THAT(titles(liveries), ElementsAre("Caf\xC3\xA9 B738", "Cologne B738", "Plain B738"));
+    EXPECT_THAT(g_incompleteFltsimSections.lines(), IsEmpty());
+
+    // The IVAO reader builds its paths the same way.
+    const fs::path ivao = m_folder / "IVAO_MTL" / "IVAO_B738";
+    const std::string ivaoCfg = "[General]\n" + fltsim(0, "B738 DLH K\xF6ln", "", "", "K\xF6ln");
+    EXPECT_THAT(titles(lf_searchIvaoLiveriesinFile(3, makeAircraftFolder(ivao, ivaoCfg, {"K\xC3\xB6ln"}))),
+                ElementsAre("B738 DLH K\xC3\xB6ln"));
 }
 
 TEST_F(AircraftCfg, ChecksTheSectionNumbering) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/windows_path.h"
 #include "liveries/dbase.h"
 #include "liveries/scan_findings.h"
 #include "support/livery_printer.h"
@@ -53,12 +54,12 @@ inline std::string generalSection(const std::string& atcModel = "B738") {
 }
 
 // The folder with its aircraft.cfg and the pieces: "model", "texture.<t>" for
-// each texture, "b738.air".
+// each texture (UTF-8), "b738.air".
 inline fs::path makeAircraftFolder(const fs::path& folder, const std::string& cfg,
                                    const std::vector<std::string>& textures = {"DLH"},
                                    const std::string& cfgName = "aircraft.cfg") {
     fs::create_directories(folder / "model");
-    for (const auto& texture : textures) fs::create_directories(folder / ("texture." + texture));
+    for (const auto& texture : textures) fs::create_directories(folder / gf_pathFromUtf8("texture." + texture));
     writeFile(folder / "b738.air", "air");
     writeFile(folder / cfgName, cfg);
     return folder / cfgName;

@@ -83,7 +83,9 @@ TEST(RegcodeText, ReadsOnlyTheTextFilesDirectlyInTheFolder) {
     LoggedFolder folder;
     const fs::path codes = folder / "codes";
     writeFile(codes / "upper.TXT", "Upper;D-AAAA\r\n");
-    writeFile(codes / "lower.txt", "Lower;D-BBBB\nLowerDontUse\n");
+    // Written in Windows-1252: its titles must meet those of the aircraft.cfg
+    // files, which arrive as UTF-8 whatever their code page.
+    writeFile(codes / "lower.txt", "Lower;D-BBBB\nK\xF6ln DontUse\n");
     writeFile(codes / "old.TXT.bak", "Backup;D-CCCC\n");
     writeFile(codes / "sub" / "deep.TXT", "Deep;D-DDDD\n");
     fs::create_directories(codes / "folder.TXT");
@@ -92,7 +94,7 @@ TEST(RegcodeText, ReadsOnlyTheTextFilesDirectlyInTheFolder) {
     std::vector<std::string> titles;
     for (const auto& entry : entries) titles.push_back(entry.title);
     std::ranges::sort(titles);
-    EXPECT_EQ(titles, (std::vector<std::string>{"Lower", "LowerDontUse", "Upper"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"K\xC3\xB6ln DontUse", "Lower", "Upper"}));
     EXPECT_TRUE(folder.logContains("Processing regcodes file '"));
     EXPECT_TRUE(folder.logContains("3 liveries"));
 

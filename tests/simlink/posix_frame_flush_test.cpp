@@ -183,6 +183,24 @@ TEST_F(FrameFlush, TextsTooLongForTheSimulatorFailOneAircraftNotTheRun) {
     EXPECT_TRUE(eventually([&] { return m_standin->events().size() == 1; }));
 }
 
+// The simulator knows its titles in its code page, as it sends them: a title
+// read as UTF-8 from an aircraft.cfg of that code page must reach it as it
+// stood there.
+TEST_F(FrameFlush, TitlesReachTheSimulatorInItsCodePage) {
+    gf_queueCreateAc(lf_create("DLH1", 0x100011, "B738 K\xC3\xB6ln"));
+    gf_queueCreateAc(lf_create("DLH2", 0x100012, "B738 M\xFCnchen"));  // the scan result of an older version
+    m_standin->emitFrame();
+    const auto titlesSent = [&] {
+        std::vector<std::string> titles;
+        for (const auto& p : clientPackets())
+            if (p.id == opAICreateNonATCAircraft)
+                titles.emplace_back(reinterpret_cast<const char*>(p.bytes.data() + 16));
+        return titles;
+    };
+    ASSERT_TRUE(eventually([&] { return titlesSent().size() == 2; }));
+    EXPECT_EQ(titlesSent(), (std::vector<std::string>{"B738 K\xF6ln", "B738 M\xFCnchen"}));
+}
+
 TEST_F(FrameFlush, ANewAircraftIsMatchedByCallsignReleasedAndFrozen) {
     gf_queueCreateAc(lf_create("KLM123", 0x4840D6));
     m_standin->emitFrame();
