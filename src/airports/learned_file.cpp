@@ -14,6 +14,7 @@
 #include "config/meta_info.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
+#include "foundation/windows_path.h"
 #include "foundation/xml_file.h"
 #include "shell/common/message_line.h"
 
@@ -186,9 +187,9 @@ std::filesystem::path lf_learnedApfPath(const std::string& source, const std::st
         lf_replaceFirst(path, archiveWord, learnedRoot);
         lf_replaceAll(path, "/", lf_separator());
         lf_replaceAll(path, "%20", " ");
-        return path;
+        return gf_pathFromUtf8(path);
     }
-    if (!local) return path;
+    if (!local) return gf_pathFromUtf8(path);
     lf_replaceFirst(path, airportsWord, learnedRoot);
     const bool thirdparty = path.find(thirdpartyWord) != std::string::npos;
     if (thirdparty && !gf_isSafePathComponent(publisher)) {
@@ -198,7 +199,7 @@ std::filesystem::path lf_learnedApfPath(const std::string& source, const std::st
     const std::string branch = "thirdparty" + lf_separator() + publisher;
     if (path.find(thirdparty2024Word) != std::string::npos) lf_replaceFirst(path, thirdparty2024Word, branch);
     else if (thirdparty) lf_replaceFirst(path, thirdpartyWord, branch);
-    return path;
+    return gf_pathFromUtf8(path);
 }
 
 LearnedFileRead lf_readLearned(const std::filesystem::path& path, const ApfHeader& header, std::vector<Stand>& table) {

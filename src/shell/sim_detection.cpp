@@ -6,7 +6,9 @@
 #include "config/parameter_store.h"
 #include "config/parameters.h"
 #include "foundation/log.h"
+#include "foundation/text_file.h"
 #include "foundation/user_error.h"
+#include "foundation/windows_path.h"
 #include "shell/common/message_line.h"
 #include "shell/common/run_state.h"
 #include "shell/run_services.h"
@@ -51,17 +53,18 @@ void lf_detectSim() {
         gf_clearControlText(ALL_INSTALL_PATH);
         throw UserErrorException(errorNoSimPath, noSimPathText);
     }
-    gf_setStringParameter(SIM_INSTALL_PATH, setupPath.string());
+    gf_setStringParameter(SIM_INSTALL_PATH, gf_pathText(setupPath));
     ALL_INSTALL_PATH.value = SIM_INSTALL_PATH.value.get();
     gf_showTextParameter(ALL_INSTALL_PATH);
 }
 
 void lf_setStockAirportsPath() {
-    const std::filesystem::path stock = std::filesystem::path(SIM_INSTALL_PATH.value.get()) / "Scenery";
+    // The setting is UTF-8: a plain std::string would be read in the ANSI code page on Windows.
+    const std::filesystem::path stock = gf_pathFromWindowsText(SIM_INSTALL_PATH.value.get()) / "Scenery";
     gf_setStockAirportsPath(stock);
     std::error_code ec;
     if (!std::filesystem::exists(stock, ec))
-        gf_showMessage(fmt::format("Stock airports path does not exist: {}", stock.string()), true);
+        gf_showMessage(fmt::format("Stock airports path does not exist: {}", gf_pathText(stock)), true);
 }
 
 }  // namespace zrb

@@ -40,6 +40,9 @@ TEST(LearnedFile, PathsMirrorTheBaseFilesSource) {
               "airports" + sep() + "learned/thirdparty" + sep() + "P Q/X.xml");
     EXPECT_EQ(lf_learnedApfPath("airports/my_ORBX/X.xml", "ORBX").string(), "airports" + sep() + "learned/my_ORBX/X.xml");
     EXPECT_EQ(lf_learnedApfPath("", "stock").string(), "");
+    // A publisher with an umlaut: Windows reads a plain string in the ANSI code page.
+    EXPECT_EQ(gf_pathText(lf_learnedApfPath("airports" + sep() + "my_thirdparty" + sep() + "X.xml", "K\xC3\xB6ln")),
+              native("airports/learned/thirdparty/K\xC3\xB6ln/X.xml"));
     // A local link target never maps into the user's own folders.
     EXPECT_EQ(lf_learnedApfPath("airports/my_ORBX/archive/X.xml", "P").string(),
               "airports" + sep() + "learned/my_ORBX/archive/X.xml");

@@ -1,7 +1,9 @@
 #include "shell/sim_detection.h"
 
 #include "config/parameters.h"
+#include "foundation/text_file.h"
 #include "foundation/user_error.h"
+#include "shell/common/run_state.h"
 #include "shell_test_support.h"
 
 namespace zrb::test {
@@ -87,6 +89,20 @@ TEST_F(SimDetection, OneInstalledSetsAndSavesThePath) {
     SIM_INSTALL_PATH.value = "";
     installed(true, false, {});
     EXPECT_EQ(userError(), "151: No P3D install path detected, type full Install Path above, and press Enter");
+}
+
+// The setting holds UTF-8, which Windows reads in the ANSI code page when a
+// path is made of a plain string.
+TEST_F(SimDetection, AnInstallFolderWithAnUmlautKeepsItsSceneryFolder) {
+    const std::filesystem::path sim = m_folder / u8"Pr\u00FCfung" / "Prepar3D v5";
+    std::filesystem::create_directories(sim / "Scenery");
+    installed(true, false, sim);
+    lf_detectSim();
+    EXPECT_EQ(SIM_INSTALL_PATH.value.get(), gf_pathText(sim));
+    gf_clearMessage();
+    lf_setStockAirportsPath();
+    EXPECT_EQ(gf_messageLineView().message, "");
+    EXPECT_EQ(gf_stockAirportsPath(), sim / "Scenery");
 }
 
 TEST_F(SimDetection, AMissingSceneryFolderIsOnlyReported) {
