@@ -13,6 +13,7 @@
 #include "foundation/strings.h"
 #include "foundation/text_file.h"
 #include "foundation/user_error.h"
+#include "foundation/windows_path.h"
 
 namespace zrb {
 
@@ -38,9 +39,13 @@ bool lf_componentEnds(std::string_view text, std::size_t at) {
     return at == text.size() || lf_isSeparator(text[at]) || std::isspace(static_cast<unsigned char>(text[at])) != 0;
 }
 
-// "Addon Scenery\MyAirport" lies in the install folder; "D:\Airports\X" stands alone.
+// "Addon Scenery\MyAirport" lies in the install folder; "D:\Airports\X", a
+// network folder "\\NAS\Airports\X" and any other absolute path of this
+// system ("/srv/Airports/X" on Linux) stand alone.
 std::string lf_joinToInstallFolder(std::string_view installFolder, const std::string& value) {
-    if (value.find(":\\") != std::string::npos) return value;
+    if (value.find(":\\") != std::string::npos || value.starts_with("\\\\") ||
+        gf_pathFromWindowsText(value).is_absolute())
+        return value;
     std::string joined(installFolder);
     if (!joined.empty() && !lf_isSeparator(joined.back())) joined.push_back('\\');
     return joined + value;

@@ -51,6 +51,19 @@ TEST(SceneryFolders, ActiveAreasOfSceneryCfgGiveTheirLocalFolders) {
     EXPECT_EQ(folders.size(), 3u);
 }
 
+TEST(SceneryFolders, AnAbsolutePathOfThisSystemIsNotJoinedToTheInstallFolder) {
+    LoggedFolder folder;
+#ifdef _WIN32
+    const std::string absolute = "\\\\server\\share\\Airports";
+#else
+    const std::string absolute = "/srv/Airports";
+#endif
+    writeFile(folder / "scenery.cfg", "[Area.001]\r\nLocal=" + absolute + "\r\nActive=TRUE\r\n");
+    std::vector<std::string> folders;
+    gf_readSceneryCfg(folder / "scenery.cfg", "C:\\P3D v5", "C:\\P3D v5\\Scenery", folders);
+    EXPECT_THAT(folders, ElementsAre(absolute));
+}
+
 TEST(SceneryFolders, SceneryAddOnsXmlGivesEveryPathUnfiltered) {
     LoggedFolder folder;
     writeFile(folder / "scenery_add-ons.xml",
