@@ -77,6 +77,9 @@ std::optional<std::filesystem::path> simAddOnsCfgFile(std::string_view version);
 std::optional<std::filesystem::path> simObjectsCfgFile(std::string_view version);
 std::optional<std::filesystem::path> simSceneryCfgFile(std::string_view version);
 std::optional<std::filesystem::path> simSceneryAddOnsFile(std::string_view version);
+// Tests: the folders that stand for AppData and ProgramData in the four paths
+// above, on either system (both empty: the system's own again).
+void setSimListFoldersForTest(const std::filesystem::path& appData, const std::filesystem::path& programData);
 
 // ---------------------------------------------------------------- files
 // Copies a file over another, replacing it (CopyFileW with bFailIfExists FALSE).
