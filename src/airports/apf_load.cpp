@@ -24,6 +24,7 @@
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
+#include "foundation/windows_path.h"
 #include "foundation/user_error.h"
 #include "shell/common/main_window_state.h"
 
@@ -88,7 +89,7 @@ void lf_mergeLearnedFile(const std::string& path, LoadedAirport& airport) {
     airport.learnedComplete = read.complete;
     airport.qf = lf_computeQualityFactors(airport.stands);
     if (airport.handmade) gf_logLine("A handmade airport file overruled the archived file!");
-    if (PARK_FAKE.value) lf_addFakeAircraft(fs::path(path).stem().string(), airport.stands);
+    if (PARK_FAKE.value) lf_addFakeAircraft(gf_pathText(gf_pathFromWindowsText(path).stem()), airport.stands);
 }
 
 // The overlap test of two stands.

@@ -61,11 +61,12 @@ bool lf_stopReaders() {
         return (!g_weatherReaderStarted || services.weatherReaderStopped()) &&
                (!g_trafficReaderStarted || services.trafficReaderStopped());
     };
+    const std::int64_t limitMs = g_sessionEnding ? g_sessionEndReaderWaitLimitMs : g_readerWaitLimitMs;
     std::int64_t waited = 0;
     while (!finished()) {
-        if (waited >= g_readerWaitLimitMs) {
+        if (waited >= limitMs) {
             const std::string why = fmt::format("The feed readers did not stop within {} seconds, {} will close",
-                                                g_readerWaitLimitMs / msPerSecond, g_programId);
+                                                limitMs / msPerSecond, g_programId);
             gf_logMarked("{}", why);
             gf_showError(why);
             g_readersStuck = true;

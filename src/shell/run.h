@@ -29,6 +29,10 @@ inline constexpr std::int64_t g_readerWaitStepMs = 100;      // readers' stopped
 // progress included; one that has not ended after ten is stuck, and the
 // program ends instead of starting a run beside it.
 inline constexpr std::int64_t g_readerWaitLimitMs = 10000;
+// At the end of the Windows session the whole closing down has a few seconds:
+// the readers get two of them, so that the learned parking and the settings
+// are still saved when one of them is stuck.
+inline constexpr std::int64_t g_sessionEndReaderWaitLimitMs = 2000;
 // Set by closing down when they did not: the end of the program then waits
 // for them no more (any thread reads it).
 inline std::atomic<bool> g_readersStuck{false};

@@ -384,10 +384,14 @@ TEST_F(WholeRun, TheSessionsEndSavesWhatClosingDownSavesBeforeTheWindowAnswers) 
     writeParameters("<parameter name=\"KEEP_SIM_TIME_PAR\" value=\"false\"/>\n<parameter name=\"SIM_TIME\" value=\"true\"/>\n"
                     "<parameter name=\"BLOCK_CALLSIGN\" value=\"ABC123\"/>\n");
     gf_runServices().parkAirportIsSet = [] { return true; };
+    // A stuck reader does not take the session's few seconds.
+    gf_runServices().sessionExists = [] { return true; };
+    gf_runServices().trafficReaderStopped = [] { return false; };
     start();
     ASSERT_TRUE(waitForCall("handleAddingStack"));
     ASSERT_TRUE(platform::sendSessionEnd());
     EXPECT_TRUE(logged("Exiting: USER CLOSED SIM"));
+    EXPECT_TRUE(logged("===> The feed readers did not stop within 2 seconds, TLVR_P3D will close"));
     EXPECT_EQ(calls.count("clearParkAirportTraffic"), 1);  // which saves the learned parking file
     EXPECT_EQ(stored("BLOCK_CALLSIGN"), "");
     EXPECT_EQ(stored("SIM_TIME"), "false");
