@@ -44,7 +44,8 @@ void lf_writeLine(std::string_view prefix, std::string_view fullText) {
     const std::string_view text = lf_cappedLine(fullText, note);
     std::lock_guard lock(g_logMutex);
     if (!g_logStream.is_open() || g_logFull) return;
-    const std::uintmax_t bytes = prefix.size() + text.size() + note.size() + 1;
+    // Two for the line end: Windows writes "\r\n".
+    const std::uintmax_t bytes = prefix.size() + text.size() + note.size() + 2;
     if (g_logBytes + bytes > g_logByteLimit) {
         g_logFull = true;
         constexpr std::uintmax_t megabyte = 1024 * 1024;
@@ -55,9 +56,11 @@ void lf_writeLine(std::string_view prefix, std::string_view fullText) {
         g_logStream.flush();
         return;
     }
-    g_logBytes += bytes;
     g_logStream << prefix << text << note << '\n';
     g_logStream.flush();
+    // What the file holds, line ends inside the text included.
+    const std::streamoff position = g_logStream.tellp();
+    g_logBytes = position >= 0 ? static_cast<std::uintmax_t>(position) : g_logBytes + bytes;
 }
 
 void lf_copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
