@@ -1,0 +1,1 @@
+// The precompiled header of the test files is built with this file (tests/support/CMakeLists.txt).
