@@ -52,6 +52,8 @@ if(TOLVAREN_TESTS)
         if(NOT TARGET GTest::${lib})
             add_library(GTest::${lib} ALIAS ${lib})
         endif()
+        # Linked into stripped test programs only (tlv_test_code_options).
+        target_compile_options(${lib} PRIVATE -g0)
     endforeach()
     include(GoogleTest)
 endif()
