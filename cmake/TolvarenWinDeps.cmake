@@ -18,6 +18,7 @@ find_library(ZLIB_LIBRARY NAMES libz.a REQUIRED)
 find_path(ZLIB_INCLUDE_DIR zlib.h REQUIRED)
 find_package(CURL CONFIG REQUIRED)  # CURL::libcurl, static, with Schannel
 find_package(pugixml CONFIG REQUIRED)
+find_package(fmt CONFIG REQUIRED)  # fmt::fmt, static
 
 find_path(TOLVAREN_SODIUM_INCLUDE_DIR sodium.h REQUIRED)
 find_library(TOLVAREN_SODIUM_LIBRARY NAMES libsodium.a REQUIRED)
@@ -29,11 +30,10 @@ set_target_properties(tlv_win_sodium PROPERTIES
 
 # Header-only libraries, from a folder that holds nothing else.
 find_path(TOLVAREN_WIN_HEADERS nlohmann/json.hpp REQUIRED)
-foreach(lib fmt::fmt nlohmann_json::nlohmann_json Microsoft.GSL::GSL)
+foreach(lib nlohmann_json::nlohmann_json Microsoft.GSL::GSL)
     add_library(${lib} INTERFACE IMPORTED)
     set_target_properties(${lib} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${TOLVAREN_WIN_HEADERS}")
 endforeach()
-set_target_properties(fmt::fmt PROPERTIES INTERFACE_COMPILE_DEFINITIONS FMT_HEADER_ONLY=1)
 
 add_library(tlv_deps INTERFACE)
 target_link_libraries(tlv_deps INTERFACE

@@ -76,12 +76,13 @@ tlv_build() {
 # ---------------------------------------------------------------- Windows build
 # Packages of the MinGW-w64 cross build and of its test run under Wine and Xvfb.
 # The header-only libraries and googletest's sources come from the Linux -dev
-# packages; curl, libsodium and pugixml are built from Debian's source packages
-# by scripts/build-win-deps (dpkg-dev unpacks them, autotools bootstraps libsodium).
+# packages; curl, libsodium, pugixml and fmt are built from Debian's source
+# packages by scripts/build-win-deps (dpkg-dev unpacks them, autotools
+# bootstraps libsodium).
 TLV_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev cmake ninja-build pkg-config make
     dpkg-dev autoconf automake libtool
-    nlohmann-json3-dev libmsgsl-dev libfmt-dev libpugixml-dev googletest
+    nlohmann-json3-dev libmsgsl-dev libpugixml-dev googletest
     wine64 wine fonts-wine xvfb x11-utils imagemagick
 )
 
