@@ -257,6 +257,11 @@ std::vector<ReceivedForm> ServiceStandIn::forms(const std::string& path) const {
     return selected;
 }
 
+int ServiceStandIn::stalledAnswers() const {
+    std::lock_guard lock(m_mutex);
+    return m_stalled;
+}
+
 void ServiceStandIn::clearForms() {
     std::lock_guard lock(m_mutex);
     m_forms.clear();
@@ -276,7 +281,9 @@ bool ServiceStandIn::waitOrStop(int delayMs) {
     const std::uint64_t release = m_releaseCount;
     const auto done = [&] { return m_stopping || m_releaseCount != release; };
     if (delayMs < 0) {
+        ++m_stalled;
         m_wake.wait(lock, done);
+        --m_stalled;
     } else {
         m_wake.wait_for(lock, std::chrono::milliseconds(delayMs), done);
     }

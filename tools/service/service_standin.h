@@ -87,6 +87,8 @@ public:
     void clearInjections();
     // Ends every stalled reply now.
     void releaseStalls();
+    // Replies held now by an injection that waits until released.
+    int stalledAnswers() const;
     // Sessions: the logins' GUIDs stay valid until a logout or this.
     void invalidateSessions();
     void addSession(const std::string& guid);
@@ -121,6 +123,7 @@ private:
     std::map<StandInEndpoint, std::deque<Injection>> m_injections;
     std::vector<ReceivedForm> m_forms;
     std::uint64_t m_releaseCount = 0;
+    int m_stalled = 0;
     std::uint64_t m_nextSession = 1;
     bool m_stopping = false;
     std::unique_ptr<std::ofstream> m_record;
