@@ -108,7 +108,7 @@ std::string lf_parkingPrefix(std::uint32_t code) {
 }
 
 // The name as UTF-8 without control characters: the file's bytes when they
-// are UTF-8 already, else read as Windows-1252, so the XML written from it stays valid.
+// are UTF-8 already, else read as legacy text, so the XML written from it stays valid.
 std::string lf_nameText(std::span<const std::uint8_t> subrecord) {
     const std::uint32_t declared = gf_bglU32(subrecord, 2) & 0xFFFFu;
     if (declared <= nameTextOffset) return {};

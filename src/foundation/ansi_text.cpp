@@ -1,7 +1,14 @@
 #include "foundation/ansi_text.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+#include "foundation/ansi_text_test_hook.h"
+#include "foundation/utf16.h"
+#include "platform/platform.h"
 
 namespace zrb {
 
@@ -16,6 +23,47 @@ constexpr std::array<char32_t, 32> g_cp1252High{
 
 constexpr unsigned char firstHighByte = 0x80;
 constexpr unsigned char firstLatin1Byte = 0xA0;
+constexpr std::uint32_t codePageUtf8 = 65001;
+constexpr std::uint32_t codePageWestern = 1252;  // the table above
+
+std::atomic<std::uint32_t> g_codePageForTest{g_systemCodePage};
+
+std::uint32_t lf_systemCodePage() {
+    const std::uint32_t forTest = g_codePageForTest.load();
+    if (forTest != g_systemCodePage) return forTest;
+    static const std::uint32_t system = platform::ansiCodePage();  // fixed for the life of the process
+    return system;
+}
+
+// The code page the system converts, or 0 where the table does: no code page
+// of the system's own, Windows-1252 itself, or a system whose 8-bit text is
+// UTF-8 (legacy text there that is no UTF-8 came from a western machine).
+std::uint32_t lf_legacyCodePage() {
+    const std::uint32_t codePage = lf_systemCodePage();
+    return codePage == codePageUtf8 || codePage == codePageWestern ? 0 : codePage;
+}
+
+std::optional<std::string> lf_systemToUtf8(std::string_view text) {
+    const std::uint32_t codePage = lf_legacyCodePage();
+    if (codePage == 0) return std::nullopt;
+    const std::optional<std::u16string> wide = platform::codePageToUtf16(codePage, text);
+    if (!wide) return std::nullopt;
+    try {
+        return gf_utf16ToUtf8(*wide);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> lf_utf8ToSystem(std::string_view text) {
+    const std::uint32_t codePage = lf_legacyCodePage();
+    if (codePage == 0 || !gf_isWellFormedUtf8(text)) return std::nullopt;
+    try {
+        return platform::utf16ToCodePage(codePage, gf_utf8ToUtf16(text));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
 
 // A lead byte of UTF-8: the length of its sequence (0: no lead byte) and the
 // range of the byte after it, which rules out overlong forms, surrogates and
@@ -39,7 +87,10 @@ Utf8Lead lf_utf8Lead(unsigned char b) {
 
 }  // namespace
 
+void gf_setLegacyCodePageForTest(std::uint32_t codePage) { g_codePageForTest = codePage; }
+
 std::string gf_ansiToUtf8(std::string_view text) {
+    if (std::optional<std::string> converted = lf_systemToUtf8(text)) return std::move(*converted);
     std::string out;
     out.reserve(text.size());
     for (const char ch : text) {
@@ -73,6 +124,8 @@ void gf_appendUtf8(std::string& out, char32_t c) {
 }
 
 std::string gf_utf8ToAnsi(std::string_view text) {
+    if (lf_systemCodePage() == codePageUtf8 && gf_isWellFormedUtf8(text)) return std::string(text);
+    if (std::optional<std::string> converted = lf_utf8ToSystem(text)) return std::move(*converted);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {

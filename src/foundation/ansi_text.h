@@ -1,8 +1,11 @@
 #pragma once
-// The simulator sends its texts (titles, names) in the 8-bit Windows code page
-// of a western system, Windows-1252, and scenery files hold their airport names
-// in it. They are turned into UTF-8 once, on arrival, so that cutting, showing
-// and writing them into XML never splits or mangles a character.
+// Text in the legacy 8-bit code page of the system (its ANSI code page): what
+// the simulator sends (titles, names), and the files older installers and
+// add-ons wrote. It is turned into UTF-8 before it is shown, compared or made
+// a path, so that cutting, showing and writing it into XML never splits or
+// mangles a character. On Windows the system's own code page decodes it
+// (a Polish "\xA3" is "Ł"); where the system has none (Linux) or its code
+// page is UTF-8 itself, Windows-1252, the code page of western systems.
 
 #include <cstddef>
 #include <string>
@@ -10,12 +13,14 @@
 
 namespace zrb {
 
-// Windows-1252 to UTF-8; the five bytes the code page leaves undefined map to
-// the control characters of the same number, as the system's own conversion does.
+// Legacy 8-bit text to UTF-8. In Windows-1252 the five bytes the code page
+// leaves undefined map to the control characters of the same number, as the
+// system's own conversion does.
 std::string gf_ansiToUtf8(std::string_view text);
 
-// UTF-8 to Windows-1252, for texts the simulator reads in that code page (file
+// UTF-8 to the legacy code page, for texts the simulator reads in it (file
 // paths). A character the code page lacks, and a broken sequence, become '?'.
+// Where the system's code page is UTF-8, UTF-8 text stays as it is.
 std::string gf_utf8ToAnsi(std::string_view text);
 
 // Appends one code point (up to U+10FFFF) as UTF-8.
@@ -26,7 +31,7 @@ void gf_appendUtf8(std::string& out, char32_t c);
 bool gf_isWellFormedUtf8(std::string_view text);
 
 // A text from a file that other software wrote: UTF-8 as it is, anything else
-// taken as Windows-1252, the legacy code page such files are written in.
+// taken as legacy text (gf_ansiToUtf8).
 std::string gf_legacyTextToUtf8(std::string_view text);
 
 // The first maxChars characters of a UTF-8 text (a character is a lead byte

@@ -153,7 +153,8 @@ bool lf_readUtf16File(const std::filesystem::path& path, std::vector<std::string
     return true;
 }
 
-bool lf_readNarrowFile(const std::filesystem::path& path, std::vector<std::string>& lines, bool dropMark) {
+bool lf_readNarrowFile(const std::filesystem::path& path, std::vector<std::string>& lines, bool dropMark,
+                       LegacyLines legacy) {
     // Binary, so that the bytes are the same on every system; gf_readLines drops the CRs.
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) {
@@ -166,8 +167,9 @@ bool lf_readNarrowFile(const std::filesystem::path& path, std::vector<std::strin
     // Lines in the legacy code page become UTF-8 here, before any of them can
     // become a path. Line by line: the detection sees only the first bytes, and
     // a list that several installers edited mixes both.
-    for (std::size_t i = first; i < lines.size(); ++i)
-        if (!gf_isWellFormedUtf8(lines[i])) lines[i] = gf_ansiToUtf8(lines[i]);
+    if (legacy == LegacyLines::toUtf8)
+        for (std::size_t i = first; i < lines.size(); ++i)
+            if (!gf_isWellFormedUtf8(lines[i])) lines[i] = gf_ansiToUtf8(lines[i]);
     // The lines before a read error stay, as after a failed UTF-16 conversion,
     // but a file that was not read to its end is no success.
     if (in.bad()) {
@@ -225,16 +227,16 @@ TextCharset gf_detectCharset(const std::filesystem::path& path) {
 }
 
 bool gf_readTextFileInCharset(TextCharset charset, const std::filesystem::path& path,
-                              std::vector<std::string>& lines) {
+                              std::vector<std::string>& lines, LegacyLines legacy) {
     switch (charset) {
         case TextCharset::unicode:
         case TextCharset::unicodeBigEndian:
             return lf_readUtf16File(path, lines);
         case TextCharset::utf8WithBom:
-            return lf_readNarrowFile(path, lines, true);
+            return lf_readNarrowFile(path, lines, true, legacy);
         case TextCharset::ansi:
         case TextCharset::utf8WithoutBom:
-            return lf_readNarrowFile(path, lines, false);
+            return lf_readNarrowFile(path, lines, false, legacy);
         case TextCharset::noneFound:
             break;
     }

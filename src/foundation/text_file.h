@@ -21,7 +21,7 @@ namespace zrb {
 
 // What the first bytes of a file tell about its character set.
 enum class TextCharset : int {
-    ansi = 0,              // no byte-order mark, not valid UTF-8: read as Windows-1252
+    ansi = 0,              // no byte-order mark, not valid UTF-8: legacy text of the code page
     unicode = 1,           // UTF-16 little-endian, mark FF FE
     unicodeBigEndian = 2,  // UTF-16 big-endian, mark FE FF
     utf8WithBom = 3,       // mark EF BB BF
@@ -42,14 +42,19 @@ bool gf_isUtf8(std::string_view bytes);
 // encoding. Win32 error: {}" when the file cannot be opened.
 TextCharset gf_detectCharset(const std::filesystem::path& path);
 
-// Appends the file's lines, as UTF-8, to `lines`: a line of an ANSI or UTF-8
-// file that is not well-formed UTF-8 is taken as Windows-1252 (the detection
-// looks at the first bytes only). True when the file was opened
+// What becomes of a line of an ANSI or UTF-8 file that is not well-formed
+// UTF-8: legacy text made UTF-8 (gf_ansiToUtf8), or its bytes as the file
+// holds them, for a reader that converts all but some of its lines itself.
+enum class LegacyLines { toUtf8, keepBytes };
+
+// Appends the file's lines to `lines`: UTF-16 files as UTF-8, the lines of an
+// ANSI or UTF-8 file as `legacy` says (the detection looks at the first bytes
+// only, so either kind of file may hold legacy lines). True when the file was opened
 // and read to its end. A UTF-16 conversion failure is shown and logged and gives
 // false, keeping the lines converted before it. Throws std::runtime_error
 // "file {} has unknown charset: {}" for noneFound or a code outside the table.
 bool gf_readTextFileInCharset(TextCharset charset, const std::filesystem::path& path,
-                              std::vector<std::string>& lines);
+                              std::vector<std::string>& lines, LegacyLines legacy = LegacyLines::toUtf8);
 
 // gf_detectCharset, then gf_readTextFileInCharset. False when no character set
 // was found, and also after an unexpected error, which it logs

@@ -40,7 +40,8 @@ fs::path gf_pathFromUtf8(std::string_view text) {
     // a whole scan for one name.
     if (gf_isWellFormedUtf8(text)) return lf_pathFromUtf8(text);
     const std::string converted = gf_ansiToUtf8(text);
-    gf_logMarked("path '{}' was no UTF-8 text, read as Windows-1252", gf_firstUtf8Chars(converted, maxLoggedChars));
+    gf_logMarked("path '{}' was no UTF-8 text, read in the legacy code page",
+                 gf_firstUtf8Chars(converted, maxLoggedChars));
     return lf_pathFromUtf8(converted);
 }
 

@@ -23,7 +23,8 @@ namespace zrb {
 
 // UTF-8 text -> a path of this system, never in the ANSI code page that a
 // plain std::string names on Windows. A text that is not well-formed UTF-8
-// missed its conversion on the way in: it is taken as Windows-1252, and logged.
+// missed its conversion on the way in: it is taken as legacy text
+// (gf_ansiToUtf8), and logged.
 // Never throws for its text.
 std::filesystem::path gf_pathFromUtf8(std::string_view text);
 

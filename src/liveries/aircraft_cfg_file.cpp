@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/text_file.h"
 #include "liveries/aircraft_cfg_entries.h"
@@ -86,10 +87,16 @@ bool gf_readAircraftCfgLines(const AircraftCfgPlace& place, std::vector<std::str
         return false;
     }
     lines.reserve(reservedLines);
-    if (!gf_readTextFileInCharset(charset, place.path, lines)) return false;
-    // UTF-16 files keep the CR of their line ends; findings quote lines.
-    for (std::string& line : lines)
+    if (!gf_readTextFileInCharset(charset, place.path, lines, LegacyLines::keepBytes)) return false;
+    std::string title;
+    for (std::string& line : lines) {
+        // UTF-16 files keep the CR of their line ends; findings quote lines.
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // The simulator creates a livery by its title as the file holds it: a
+        // title made UTF-8 here would reach it in other bytes and be refused.
+        // Everything else becomes UTF-8 before it is a path or compared.
+        if (!gf_isWellFormedUtf8(line) && !lf_readTitle(line, title)) line = gf_ansiToUtf8(line);
+    }
     return true;
 }
 

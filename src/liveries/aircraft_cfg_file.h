@@ -24,7 +24,9 @@ namespace zrb {
 // lf_searchLiveriesinFile {}: {}") and thrown on to the task's owner.
 std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, const std::filesystem::path& path);
 
-// The file's lines as UTF-8, without line ends. False when it cannot be read:
+// The file's lines without line ends, as UTF-8 except title entries, which keep
+// the bytes of an ANSI line (the name the simulator knows the livery by). False
+// when it cannot be read:
 // a file too large to be an aircraft.cfg or one that cannot be opened gets a
 // line in the invalid-files findings; a file of fewer than 2 bytes, or a
 // failed character conversion, is passed over. `noCharsetLog` also logs

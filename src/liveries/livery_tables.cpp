@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "foundation/ansi_text.h"
 #include "foundation/random.h"
 #include "shell/common/main_window_state.h"
 
@@ -12,7 +13,7 @@ std::array<AirlineTypeTitleMap, 2> g_airlineTypeTitles;
 std::array<TypeTitleMap, 2> g_typeTitles;
 RegcodeMap g_regcodeMap;
 TitleList g_specialTitles;
-TextViewSet g_indexedTitles;
+TextViewMap g_indexedTitles;
 std::vector<std::string> g_lightTypes;
 std::vector<std::string> g_buzjetTypes;
 std::vector<std::string> g_rotorcraftTypes;
@@ -63,7 +64,8 @@ void gf_indexLivery(std::string_view airline, std::string_view type, std::string
     auto entries = airlineTypes->second.find(type);
     if (entries == airlineTypes->second.end()) entries = airlineTypes->second.try_emplace(std::string(type)).first;
     entries->second.push_back({stored, cargo});
-    g_indexedTitles.insert(stored);
+    const std::string_view key = gf_isWellFormedUtf8(stored) ? stored : gf_keepTitle(gf_ansiToUtf8(stored));
+    g_indexedTitles.try_emplace(key, stored);
 }
 
 void lf_buildAirlineModelIndex() {
@@ -150,8 +152,9 @@ std::vector<std::string> gf_getLiveryAirlines() {
 }
 
 std::string_view lf_findIndexedTitle(std::string_view title) {
-    const auto found = g_indexedTitles.find(title);
-    return found == g_indexedTitles.end() ? std::string_view() : *found;
+    const auto found =
+        gf_isWellFormedUtf8(title) ? g_indexedTitles.find(title) : g_indexedTitles.find(gf_ansiToUtf8(title));
+    return found == g_indexedTitles.end() ? std::string_view() : found->second;
 }
 
 bool gf_isSpecialTitle(std::string_view title) { return g_specialTitleSet.contains(title); }

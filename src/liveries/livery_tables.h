@@ -42,6 +42,7 @@ struct TitleTextHash {
 template <typename Value>
 using TextKeyMap = std::unordered_map<std::string, Value, TitleTextHash, std::equal_to<>>;
 using TextViewSet = std::unordered_set<std::string_view, TitleTextHash, std::equal_to<>>;
+using TextViewMap = std::unordered_map<std::string_view, std::string_view, TitleTextHash, std::equal_to<>>;
 inline constexpr float g_liveryTableLoadFactor = 1.0F;
 
 using TitleList = std::vector<std::string_view>;  // views of stored titles
@@ -66,9 +67,10 @@ extern std::array<AirlineTypeTitleMap, 2> g_airlineTypeTitles;
 // 0 pax, 1 cargo: type -> titles of every airline.
 extern std::array<TypeTitleMap, 2> g_typeTitles;
 extern RegcodeMap g_regcodeMap;
-// Every title of g_liveryIndex (views of stored texts), for finding a title
-// that a registration-code file names.
-extern TextViewSet g_indexedTitles;
+// Every title of g_liveryIndex (views of stored texts) by its UTF-8 form, for
+// finding a title that a registration-code file names: the files are UTF-8,
+// while a title keeps the bytes of its aircraft.cfg, which may be legacy text.
+extern TextViewMap g_indexedTitles;
 // Titles reserved for their own registrations, in the order they were defined.
 extern TitleList g_specialTitles;
 // The installed types of categories Light, Buzjets and Rotorcraft, ascending.
@@ -124,8 +126,8 @@ bool gf_airlineHasModel(std::string_view airline, std::string_view type);
 // The airline keys of the livery index, each cut to its first three characters.
 std::vector<std::string> gf_getLiveryAirlines();
 
-// The stored title equal to the text; an empty view when no installed livery
-// has it (also for the empty text).
+// The stored title whose UTF-8 form equals that of the text; an empty view
+// when no installed livery has it (also for the empty text).
 std::string_view lf_findIndexedTitle(std::string_view title);
 
 // Whether the title is reserved for its own registrations.

@@ -4,6 +4,8 @@
 
 #include <fmt/format.h>
 
+#include "foundation/ansi_text.h"
+
 namespace zrb {
 
 namespace {
@@ -55,7 +57,8 @@ LiveryData lf_makeLiveryData(std::int32_t folderIndex, std::string airl, std::st
 }
 
 bool lf_isDontUseTitle(std::string_view title) {
-    return std::find(g_dontUseTitles.begin(), g_dontUseTitles.end(), title) != g_dontUseTitles.end();
+    const std::string text = gf_legacyTextToUtf8(title);
+    return std::find(g_dontUseTitles.begin(), g_dontUseTitles.end(), text) != g_dontUseTitles.end();
 }
 
 void lf_resetScanLists() {

@@ -59,6 +59,8 @@ void lf_addIncompleteSection(std::string line);
 LiveryData lf_makeLiveryData(std::int32_t folderIndex, std::string airl, std::string type, bool passenger,
                              std::string title, std::string atcid);
 
+// Whether a title as its aircraft.cfg holds it is one of g_dontUseTitles,
+// which the user's and the shipped files name in UTF-8.
 bool lf_isDontUseTitle(std::string_view title);
 
 // Empties every finding list, the taken titles and the don't-use titles, for

@@ -156,6 +156,18 @@ int utf16ToUtf8(const char16_t* in, int inLength, char* out, int outLength, std:
 // encoded surrogates, values above U+10FFFF).
 int utf8ToUtf16(const char* in, int inLength, char16_t* out, int outLength, std::uint32_t& error);
 
+// The system's ANSI code page (GetACP), in which other programs' 8-bit text
+// files and the simulator's texts are written; 0 where the system has none
+// (Linux).
+std::uint32_t ansiCodePage();
+
+// 8-bit text of the code page to UTF-16 and back (MultiByteToWideChar /
+// WideCharToMultiByte without best-fit characters; a character the code page
+// lacks becomes '?'). nullopt when the system cannot convert in that code page
+// (always on Linux) or the text is too long for it.
+std::optional<std::u16string> codePageToUtf16(std::uint32_t codePage, std::string_view text);
+std::optional<std::string> utf16ToCodePage(std::uint32_t codePage, std::u16string_view text);
+
 // ---------------------------------------------------------------- time
 // gmtime_s / gmtime_r. False when the time cannot be broken down. Both sides
 // accept 1970-01-01 00:00:00 up to 3000-12-31 23:59:59 UTC only (the range of

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "feed/feed_shared.h"
-#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/time.h"
 #include "shell/common/message_line.h"
@@ -56,16 +55,13 @@ void lf_refuseCreate(const CreateAcRequest& request, FlushReport& report) {
 // One creation. A text the simulator cannot take fails only this aircraft; a
 // failed call fails the link.
 void lf_createAcInSim(SimConnectHandle handle, const CreateAcRequest& request, FlushReport& report) {
-    // The simulator knows its titles in its code page, as it sends them. A title
-    // that is no UTF-8 comes from the scan result of an older version, which
-    // kept the bytes of an ANSI aircraft.cfg as they were.
-    const std::string title =
-        gf_isWellFormedUtf8(request.title) ? gf_utf8ToAnsi(request.title) : request.title;
-    if (request.callsign.size() > g_maxCallsignChars || title.size() > g_maxTitleChars) {
+    // The title goes as its aircraft.cfg holds it, ANSI or UTF-8: the simulator
+    // knows the livery by those bytes.
+    if (request.callsign.size() > g_maxCallsignChars || request.title.size() > g_maxTitleChars) {
         lf_refuseCreate(request, report);
         return;
     }
-    const HRESULT hr = SimConnect_AICreateNonATCAircraft(handle, title.c_str(), request.callsign.c_str(),
+    const HRESULT hr = SimConnect_AICreateNonATCAircraft(handle, request.title.c_str(), request.callsign.c_str(),
                                                          request.initPos, reqCreateAc);
     if (hr == hresult::textTooLong) {
         lf_refuseCreate(request, report);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/parameters.h"
+#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/user_error.h"
 #include "shell/common/message_line.h"
@@ -31,7 +32,10 @@ void gf_clearRememberedLiveries() { g_rememberedLiveries.clear(); }
 
 void gf_liveryCreationFailed(const AiAc& aircraft) {
     if (gf_stopUnderWay()) return;
-    gf_showMessage(fmt::format("{} '{}' could not be created by your Sim!", aircraft.callsign, aircraft.title), true);
+    // The window shows UTF-8; the title is in its aircraft.cfg's bytes.
+    gf_showMessage(fmt::format("{} '{}' could not be created by your Sim!", aircraft.callsign,
+                               gf_legacyTextToUtf8(aircraft.title)),
+                   true);
     g_failedKeys.insert(fmt::format("{} {}", aircraft.type, aircraft.airline));
     if (aircraft.title.empty() || gf_isFailedTitle(aircraft.title)) return;
     g_failedTitles.push_back(aircraft.title);

@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "foundation/ansi_text.h"
+#include "foundation/ansi_text_test_hook.h"
 #include "foundation/ini_sections.h"
 #include "foundation/text_file.h"
 #include "foundation/windows_path.h"
@@ -28,7 +30,7 @@ TEST(WindowsPath, ConvertsBetweenWindowsTextAndPaths) {
 // Text that missed its conversion on the way in (an add-on.xml in the legacy
 // code page, a hand-edited setting) names the folder all the same; it must
 // never end a scan with the library's conversion error.
-TEST(WindowsPath, TextThatIsNoUtf8IsTakenAsWindows1252) {
+TEST(WindowsPath, TextThatIsNoUtf8IsTakenInTheLegacyCodePage) {
     LoggedFolder folder;
     fs::create_directories(gf_pathFromWindowsText("K\xC3\xB6ln\\Z\xC3\xBCrich"));
     fs::path path;
@@ -36,8 +38,18 @@ TEST(WindowsPath, TextThatIsNoUtf8IsTakenAsWindows1252) {
     EXPECT_EQ(path, gf_pathFromWindowsText("K\xC3\xB6ln\\Z\xC3\xBCrich"));
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(gf_pathFromUtf8("Z\xFCrich"), gf_pathFromUtf8("Z\xC3\xBCrich"));
-    EXPECT_TRUE(folder.logContains("===> path 'Z\xC3\xBCrich' was no UTF-8 text, read as Windows-1252"));
+    EXPECT_TRUE(folder.logContains("===> path 'Z\xC3\xBCrich' was no UTF-8 text, read in the legacy code page"));
 #ifdef _WIN32
+    // On a Polish system the same bytes name other letters: "\xA3" is "Ł" there.
+    fs::create_directories(gf_pathFromUtf8("\xC5\x81\xC3\xB3" "d\xC5\xBA"));
+    gf_setLegacyCodePageForTest(1250);
+    EXPECT_TRUE(fs::is_directory(gf_pathFromWindowsText("\xA3\xF3" "d\x9F")));
+    EXPECT_EQ(gf_utf8ToAnsi("\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x82\xAC \xE6\x97\xA5"), "\xA3\xF3" "d\x9F \x80 ?");
+    // Where the system's 8-bit text is UTF-8, legacy text came from a western system.
+    gf_setLegacyCodePageForTest(65001);
+    EXPECT_EQ(gf_ansiToUtf8("K\xF6ln \x80"), "K\xC3\xB6ln \xE2\x82\xAC");
+    EXPECT_EQ(gf_utf8ToAnsi("\xC5\x81\xC3\xB3" "d\xC5\xBA"), "\xC5\x81\xC3\xB3" "d\xC5\xBA");
+    gf_setLegacyCodePageForTest(g_systemCodePage);
     // A name on disk may hold half a UTF-16 pair: its text still names it.
     const std::wstring name{L'a', wchar_t(0xD800), L'b', wchar_t(0xD83D), wchar_t(0xDE00)};
     EXPECT_EQ(gf_pathText(fs::path(name)), "a\xEF\xBF\xBD" "b\xF0\x9F\x98\x80");

@@ -83,19 +83,22 @@ TEST_F(AircraftCfg, ReadsEveryCharacterSet) {
 
 // An aircraft.cfg in the legacy code page: its texts become UTF-8 before they
 // name folders, so a texture folder with an umlaut neither costs its section
-// nor, on Windows, every livery of the file.
-TEST_F(AircraftCfg, AnAnsiFileNamesItsFoldersInItsCodePage) {
+// nor, on Windows, every livery of the file. Its titles keep their bytes, by
+// which the simulator knows them; the don't-use files, in UTF-8, still meet them.
+TEST_F(AircraftCfg, AnAnsiFileNamesItsFoldersInItsCodePageAndKeepsItsTitlesBytes) {
+    g_dontUseTitles.push_back("Caf\xC3\xA9 B738 unused");
     const std::string cfg = generalSection() + fltsim(0, "Caf\xE9 B738", "DLH") +
-                            fltsim(1, "Cologne B738", "DLH", "", "K\xF6ln") + fltsim(2, "Plain B738", "BAW");
+                            fltsim(1, "Cologne B738", "DLH", "", "K\xF6ln") + fltsim(2, "Plain B738", "BAW") +
+                            fltsim(3, "Caf\xE9 B738 unused", "DLH");
     const auto liveries = scan(cfg, "ansi", {"DLH", "K\xC3\xB6ln"});
-    EXPECT_THAT(titles(liveries), ElementsAre("Caf\xC3\xA9 B738", "Cologne B738", "Plain B738"));
+    EXPECT_THAT(titles(liveries), ElementsAre("Caf\xE9 B738", "Cologne B738", "Plain B738"));
     EXPECT_THAT(g_incompleteFltsimSections.lines(), IsEmpty());
 
     // The IVAO reader builds its paths the same way.
     const fs::path ivao = m_folder / "IVAO_MTL" / "IVAO_B738";
     const std::string ivaoCfg = "[General]\n" + fltsim(0, "B738 DLH K\xF6ln", "", "", "K\xF6ln");
     EXPECT_THAT(titles(lf_searchIvaoLiveriesinFile(3, makeAircraftFolder(ivao, ivaoCfg, {"K\xC3\xB6ln"}))),
-                ElementsAre("B738 DLH K\xC3\xB6ln"));
+                ElementsAre("B738 DLH K\xF6ln"));
 }
 
 TEST_F(AircraftCfg, ChecksTheSectionNumbering) {

@@ -186,9 +186,11 @@ TEST_F(FrameFlush, TextsTooLongForTheSimulatorFailOneAircraftNotTheRun) {
 // The simulator knows its titles in its code page, as it sends them: a title
 // read as UTF-8 from an aircraft.cfg of that code page must reach it as it
 // stood there.
-TEST_F(FrameFlush, TitlesReachTheSimulatorInItsCodePage) {
-    gf_queueCreateAc(lf_create("DLH1", 0x100011, "B738 K\xC3\xB6ln"));
-    gf_queueCreateAc(lf_create("DLH2", 0x100012, "B738 M\xFCnchen"));  // the scan result of an older version
+// Titles go in the bytes of their aircraft.cfg, UTF-8 or legacy text: the
+// simulator knows a livery by those.
+TEST_F(FrameFlush, TitlesReachTheSimulatorAsTheirFilesHoldThem) {
+    gf_queueCreateAc(lf_create("DLH1", 0x100011, "B738 \xC5\x81\xC3\xB3" "d\xC5\xBA"));
+    gf_queueCreateAc(lf_create("DLH2", 0x100012, "B738 M\xFCnchen"));
     m_standin->emitFrame();
     const auto titlesSent = [&] {
         std::vector<std::string> titles;
@@ -198,7 +200,7 @@ TEST_F(FrameFlush, TitlesReachTheSimulatorInItsCodePage) {
         return titles;
     };
     ASSERT_TRUE(eventually([&] { return titlesSent().size() == 2; }));
-    EXPECT_EQ(titlesSent(), (std::vector<std::string>{"B738 K\xF6ln", "B738 M\xFCnchen"}));
+    EXPECT_EQ(titlesSent(), (std::vector<std::string>{"B738 \xC5\x81\xC3\xB3" "d\xC5\xBA", "B738 M\xFCnchen"}));
 }
 
 TEST_F(FrameFlush, ANewAircraftIsMatchedByCallsignReleasedAndFrozen) {

@@ -1,10 +1,11 @@
 // Which live aircraft the simulator gets, against the stand-in: the live
 // maximum keeps the nearest ones, twins and ghosts are created once, a blocked
 // aircraft goes at once, a removal of one queued aircraft leaves its namesake
-// alone, too many refused liveries stop the run, and an identity change brings
+// alone, too many refused liveries stop the run, an identity change brings
 // the aircraft back with its new livery or its new route (only while
-// GUID_CHANGES is on).
+// GUID_CHANGES is on), and titles reach the simulator in the bytes it knows.
 #include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,9 +13,16 @@
 #include <vector>
 
 #include "config/parameters.h"
+#include "config/paths.h"
 #include "foundation/geodesy.h"
 #include "foundation/user_error.h"
+#include "liveries/aircraft_cfg_file.h"
+#include "liveries/liveries_scanned_file.h"
+#include "liveries/livery_processing.h"
+#include "liveries/livery_scan_fixture.h"
+#include "simulator/installed_titles.h"
 #include "support/scenario/traffic_scenario.h"
+#include "traffic/failed_titles.h"
 #include "traffic/flight_plans.h"
 #include "traffic/sim_notice.h"
 #include "traffic/traffic_lists.h"
@@ -249,6 +257,51 @@ TEST(LiveIdentityScenario, AnIdentityChangeRespawnsWithTheNewLiveryAndRouteOnlyW
     ASSERT_FALSE(plans.empty());
     EXPECT_EQ(plans.back().objectId, klm->objectId);
     EXPECT_EQ(plans.back().departure, "EHAM");
+}
+
+// The stand-in knows the titles of the installed aircraft.cfg files byte for
+// byte, as the simulator does: one file in the legacy code page, one in UTF-8
+// with a character Windows-1252 lacks. Both are created by title, through the
+// scan and its result file. Then a result file of an older version, with the
+// legacy title, meets the user's registration file that names it in UTF-8.
+TEST(LiveIdentityScenario, TitlesReachTheSimulatorInTheBytesOfTheirAircraftCfg) {
+    TrafficScenario s;
+    const std::filesystem::path objects = s.folder() / "SimObjects" / "Airplanes";
+    const std::string ansiTitle = "DLH A320 K\xF6ln";
+    const std::string utf8Title = "DLH B738 \xC5\x81\xC3\xB3" "d\xC5\xBA";
+    const auto a320 = makeAircraftFolder(objects / "a320", generalSection("A320") + fltsim(0, ansiTitle, "DLH"));
+    const auto b738 = makeAircraftFolder(objects / "b738", generalSection() + fltsim(0, utf8Title, "DLH"));
+    s.sim().setLiveries(standin::gf_installedTitles({objects}));
+    lf_resetScanLists();
+    std::vector<LiveryData> scanned = lf_searchLiveriesinFile(1, a320);
+    for (LiveryData& livery : lf_searchLiveriesinFile(1, b738)) scanned.push_back(std::move(livery));
+    std::filesystem::create_directories(g_liveriesScannedFile.parent_path());
+    ASSERT_TRUE(lf_writeLiveriesScannedXml(scanned, g_liveriesScannedFile));
+    gf_buildLiveryTables(lf_readLiveriesScannedXml(g_liveriesScannedFile));
+
+    std::vector<Placed> aircraft{Placed{Flight{0x4F1001, "DLH1", "A320", "", "", ""}, 47.60, 8.30},
+                                 Placed{Flight{0x4F1002, "DLH2", "B738", "", "", ""}, 47.65, 8.30}};
+    int k = 0;
+    ASSERT_TRUE(pollUntil(s, aircraft, k, [] { return activeCount() == 2; }, 20));
+    std::vector<std::string> titles;
+    for (const auto& c : s.sim().creations()) titles.push_back(c.title);
+    EXPECT_THAT(titles, ::testing::UnorderedElementsAre(ansiTitle, utf8Title));
+    EXPECT_TRUE(g_failedTitles.empty());
+
+    // Written by an older version: the legacy title in its bytes. Without the
+    // registration, a B738 would get the other livery.
+    writeFile(g_liveriesScannedFile,
+              "<?xml version=\"1.0\"?>\n<meta><info name=\"author\" value=\"TLVR_P3D\"/><info name=\"date\" "
+              "value=\"Mar 02, 2024\"/><info name=\"version\" value=\"1.0.0\"/></meta>\n<liveries><liv airl=\"DLH\" "
+              "type=\"A320\" title=\"" + ansiTitle + "\"/><liv airl=\"DLH\" type=\"B738\" title=\"" + utf8Title +
+              "\"/></liveries>\n");
+    writeFile(g_myRegcodesFolder / "mine.txt", "DLH A320 K\xC3\xB6ln;D-AIQA\n");
+    gf_buildLiveryTables(lf_readLiveriesScannedXml(g_liveriesScannedFile));
+    aircraft = {Placed{Flight{0x4F1003, "DLH3", "B738", "D-AIQA", "", ""}, 47.70, 8.30}};
+    ASSERT_TRUE(pollUntil(s, aircraft, k, [&] { return s.sim().creations().size() == 3; }, 20));
+    EXPECT_EQ(s.sim().creations().back().title, ansiTitle);
+    EXPECT_EQ(s.sim().aiObjects().back().title, ansiTitle) << "the stand-in created it";
+    EXPECT_TRUE(g_failedTitles.empty());
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/ansi_text.h"
 #include "simconnect/protocol.h"
 #include "simulator/flight_record.h"
 #include "simulator/standin_connection.h"
@@ -344,10 +343,9 @@ void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
     ByteReader r(p.bytes);
     bool titleEnds = false;
     bool tailEnds = false;
-    // A simulator holds its titles in its code page; the stand-in keeps UTF-8,
-    // as every file and message of the tools does.
-    std::optional<std::string> title = r.text(16, kNameFieldBytes, &titleEnds);
-    if (title) *title = gf_ansiToUtf8(*title);
+    // A simulator knows a livery by the bytes of its title in the aircraft.cfg,
+    // whatever their code page, and creates nothing by any other bytes.
+    const std::optional<std::string> title = r.text(16, kNameFieldBytes, &titleEnds);
     const auto tail = r.text(272, kTailNumberFieldBytes, &tailEnds);
     const bool knownTitle =
         (m_liveries.empty() || std::find(m_liveries.begin(), m_liveries.end(), *title) != m_liveries.end()) &&

@@ -144,4 +144,12 @@ int utf8ToUtf16(const char* in, int inLength, char16_t* out, int outLength, std:
     return needed;
 }
 
+// Linux has no ANSI code page: the callers fall back to Windows-1252, the code
+// page of the western systems whose files the tests imitate.
+std::uint32_t ansiCodePage() { return 0; }
+
+std::optional<std::u16string> codePageToUtf16(std::uint32_t, std::string_view) { return std::nullopt; }
+
+std::optional<std::string> utf16ToCodePage(std::uint32_t, std::u16string_view) { return std::nullopt; }
+
 }  // namespace zrb::platform
