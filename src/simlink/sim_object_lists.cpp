@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <unordered_map>
 
 namespace zrb {
@@ -39,10 +40,32 @@ void lf_forgetOldestAdded() {
     g_addedObjects.pop_back();
 }
 
+// The oldest reports go while more than count are kept or they are too old.
+void lf_forgetAddedBeyond(std::size_t count, std::uint64_t requests) {
+    while (!g_addedOrder.empty() && (g_addedOrder.size() > count ||
+                                     requests - g_addedOrder.front().rangeRequests >= g_addedObjectRangeRequests))
+        lf_forgetOldestAdded();
+}
+
 }  // namespace
 
 std::vector<PendingCreate>& lf_pendingCreates() { return g_pendingCreates; }
 std::vector<std::uint32_t>& lf_addedObjects() { return g_addedObjects; }
+
+std::vector<PendingCreate> lf_takeUnansweredCreates() {
+    std::vector<PendingCreate> unanswered;
+    const std::uint64_t requests = g_rangeRequestsSent.load();
+    const auto expired = [requests](const PendingCreate& p) {
+        return requests - p.rangeRequests >= g_pendingCreateRangeRequests;
+    };
+    if (std::none_of(g_pendingCreates.begin(), g_pendingCreates.end(), expired)) return unanswered;
+    // Its object, made but not seen yet, would otherwise wait for a range
+    // reply that gives it to its twin.
+    lf_forgetAddedBeyond(g_maxAddedObjects, requests);
+    std::copy_if(g_pendingCreates.begin(), g_pendingCreates.end(), std::back_inserter(unanswered), expired);
+    std::erase_if(g_pendingCreates, expired);
+    return unanswered;
+}
 
 std::uint32_t lf_takePendingCreate(std::uint32_t sendId) {
     const auto it = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
@@ -71,9 +94,7 @@ std::uint32_t lf_takePendingRemoval(std::uint32_t sendId) {
 
 void lf_noteAddedObject(std::uint32_t objectId) {
     const std::uint64_t requests = g_rangeRequestsSent.load();
-    while (!g_addedOrder.empty() && (g_addedOrder.size() >= g_maxAddedObjects ||
-                                     requests - g_addedOrder.front().rangeRequests >= g_addedObjectRangeRequests))
-        lf_forgetOldestAdded();
+    lf_forgetAddedBeyond(g_maxAddedObjects - 1, requests);
     std::erase(g_addedObjects, objectId);  // reported twice: one entry
     g_addedObjects.push_back(objectId);
     g_addedOrder.push_back(AddedEntry{objectId, ++g_addedSerial, requests});

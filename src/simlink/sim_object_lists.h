@@ -20,6 +20,7 @@ struct PendingCreate {
     std::uint32_t sendId = 0;  // dwSendID of the create packet, 0 when unknown
     std::uint32_t hexId = 0;
     std::string callsign;
+    std::uint64_t rangeRequests = 0;  // g_rangeRequestsSent when it was sent
 };
 
 // A removal sent, until an exception could name it.
@@ -36,12 +37,22 @@ std::vector<std::uint32_t>& lf_addedObjects();
 // object that this many requests did not match can no longer be one of ours.
 inline std::atomic<std::uint64_t> g_rangeRequestsSent{0};
 inline constexpr std::uint64_t g_addedObjectRangeRequests = 50;
+// A creation that this many range requests did not answer never will (its
+// object was removed before a reply saw it, or its refusal named no send id
+// of ours): twice the added objects' limit, so that an object the simulator
+// did make of it is forgotten by then and no reply gives it to a later
+// creation under the same callsign.
+inline constexpr std::uint64_t g_pendingCreateRangeRequests = 2 * g_addedObjectRangeRequests;
 // More objects than the simulator holds at once are no creations of ours.
 inline constexpr std::size_t g_maxAddedObjects = 1000;
 
 // An "ObjectAdded" aircraft for the range reply to match. Forgets first the
 // oldest ones that are too old or too many.
 void lf_noteAddedObject(std::uint32_t objectId);
+
+// The pending creations g_pendingCreateRangeRequests did not answer, taken
+// out of the list; the added objects past their age are forgotten first.
+std::vector<PendingCreate> lf_takeUnansweredCreates();
 
 // The pending creation this exception answers (by send id) is done: its hex
 // id, or 0 when no creation was sent with that id.

@@ -35,6 +35,7 @@ std::vector<PosUpdate> g_posWrite;
 struct FlushReport {
     std::vector<std::uint32_t> failedEvents;
     std::vector<std::uint32_t> refusedHexIds;
+    std::vector<std::uint32_t> unansweredHexIds;
     bool requestFailed = false;
 };
 
@@ -78,13 +79,19 @@ void lf_createAcInSim(SimConnectHandle handle, const CreateAcRequest& request, F
         gf_logMarked("GetLastSentPacketID");
         sendId = 0;
     }
-    lf_pendingCreates().push_back(PendingCreate{sendId, request.hexId, request.callsign});
+    lf_pendingCreates().push_back(PendingCreate{sendId, request.hexId, request.callsign, g_rangeRequestsSent.load()});
 }
 
 // The simulator's answer names a new object by its callsign alone: while a
 // creation under a callsign is unanswered, another under the same callsign
 // (twins of different types) waits, so that neither takes the other's object.
 void lf_sendCreations(SimConnectHandle handle, FlushReport& report) {
+    // An unanswered creation would hold back its twins until the link ends.
+    for (const PendingCreate& p : lf_takeUnansweredCreates()) {
+        gf_logMarked("! Simcon create not answered within {} range requests, hexid:{}, callsign: '{}'",
+                     g_pendingCreateRangeRequests, p.hexId, p.callsign);
+        report.unansweredHexIds.push_back(p.hexId);
+    }
     const auto inFlight = [](const std::string& callsign) {
         const auto& pending = lf_pendingCreates();
         return std::any_of(pending.begin(), pending.end(),
@@ -143,6 +150,9 @@ void lf_report(const FlushReport& report) {
     for (const std::uint32_t hexId : report.refusedHexIds)
         if (hexId != 0)
             gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationFailed)});
+    for (const std::uint32_t hexId : report.unansweredHexIds)
+        if (hexId != 0)
+            gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationRefused)});
     if (report.requestFailed) gf_simConnectRequestError();
 }
 

@@ -18,7 +18,8 @@ enum class SimNoticeKind : std::uint32_t {
     centreOfGravity = 4,  // a: centre of gravity above ground (ft); b: parked pitch (rad)
     blocked = 5,
     creationFailed = 6,
-    creationRefused = 7,  // the simulator did not create it, though not for its livery (too many objects)
+    creationRefused = 7,  // the simulator did not create it, though not for its livery (too many objects,
+                          // or its creation was never answered)
 };
 
 struct SimNotice {

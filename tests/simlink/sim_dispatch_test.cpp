@@ -151,6 +151,19 @@ TEST_F(Dispatch, TheRangeReplyMatchesCreationsByCallsignAndReportsGroundData) {
     dispatch(addRemoveMsg(eventObjectAdded, 1004));
     dispatch(inRangeMsg(1004, 5.0, 0.0, 1, full));
     EXPECT_EQ(noticesOfKind(SimNoticeKind::liveCreated).size(), 1U);
+
+    // A creation 100 range requests left unanswered is taken out, and the
+    // report of an object made of it with it: no reply gives that to its twin.
+    lf_pendingCreates().push_back(PendingCreate{10, 0x222222, "DLH5", g_rangeRequestsSent.load()});
+    dispatch(addRemoveMsg(eventObjectAdded, 1005));
+    g_rangeRequestsSent += 99;
+    EXPECT_TRUE(lf_takeUnansweredCreates().empty());
+    g_rangeRequestsSent += 1;
+    ASSERT_EQ(lf_takeUnansweredCreates().size(), 1U);
+    EXPECT_TRUE(lf_pendingCreates().empty());
+    lf_pendingCreates().push_back(PendingCreate{11, 0x333333, "DLH5", g_rangeRequestsSent.load()});
+    dispatch(inRangeMsg(1005, 5.0, 0.0, 1, "DLH5"));
+    EXPECT_TRUE(noticesOfKind(SimNoticeKind::liveCreated).empty());
 }
 
 TEST_F(Dispatch, ExceptionsAreHandledByCode) {

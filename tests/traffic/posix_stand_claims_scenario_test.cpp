@@ -2,9 +2,12 @@
 // aircraft born there that never reached the simulator (its livery refused,
 // the simulator full, blocked, removed as a ghost, a time shift) is given to
 // the next aircraft reported there; twins under one callsign keep their own
-// objects; an object the simulator lost goes with its removal and comes back
+// objects, and a creation never answered holds its twin back only for a
+// while; an object the simulator lost goes with its removal and comes back
 // with the feed.
 #include <gtest/gtest.h>
+
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <string>
@@ -133,6 +136,56 @@ TEST(StandClaimsScenario, TwinsUnderOneCallsignKeepTheirOwnObjects) {
     EXPECT_EQ(titleOf(b738.hexId), "Stand-in B738");
     EXPECT_EQ(titleOf(other.hexId), "Stand-in A320");
     EXPECT_EQ(s.sim().creations().size(), 3u);
+}
+
+// A creation never answered (its object removed before a range reply saw it,
+// or refused under a send id the link did not know) holds its twin back for
+// 100 range requests, not for good: then it ends as refused, its livery not
+// blamed, and the twin is created at once.
+TEST(StandClaimsScenario, ATwinWaitsForACreationNeverAnsweredOnlyAHundredRangeRequests) {
+    for (const bool removed : {true, false}) {
+        SCOPED_TRACE(removed ? "removed" : "unknown send id");
+        ScenarioOptions options;
+        options.passesPerFrame = 1 << 30;
+        TrafficScenario s(options);
+        const Flight a320{0x4B2102, "DLH5", "A320", "", "", ""};
+        const Flight b738{0x4B2103, "DLH5", "B738", "", "", ""};
+        for (int poll = 0; poll < 3; ++poll) {
+            const double lon = 8.40 + 0.01 * poll;
+            ASSERT_TRUE(s.feedLive(
+                {s.record(a320, 47.56, lon, 6000, 200, 90, 0, 1), s.record(b738, 47.57, lon, 6000, 200, 90, 0, 2)}));
+            s.passes(500);
+        }
+        ASSERT_TRUE(s.passUntil([] { return gf_queuedCreates().size() == 2; }, 3000));
+        if (!removed) s.sim().failNextCreates(1);
+        lf_onFrameFlushQueues();  // the harness dispatches on this thread
+        ASSERT_EQ(lf_pendingCreates().size(), 1U);
+        const PendingCreate first = lf_pendingCreates()[0];
+        if (!removed) lf_pendingCreates()[0].sendId = 0;  // as when the link could not tell it
+        s.settle();
+        if (removed) {
+            gf_queueRemoval(s.sim().creations().at(0).objectId);
+            s.frame();
+        }
+        const auto requests = [&] { return g_rangeRequestsSent.load() - first.rangeRequests; };
+        ASSERT_TRUE(s.passUntil([&] { return requests() == 99; }, 20000));
+        s.frame();
+        ASSERT_EQ(lf_pendingCreates().size(), 1U) << "it ended before its bound";
+        ASSERT_TRUE(s.passUntil([&] { return requests() == 100; }, 200));
+        s.frame();
+        EXPECT_TRUE(gf_queuedCreates().empty()) << "the twin goes in the same frame";
+        s.pass();
+        EXPECT_EQ(gf_findLive(first.hexId), nullptr);
+        EXPECT_TRUE(g_failedTitles.empty());
+        const auto line =
+            fmt::format("create not answered within 100 range requests, hexid:{}, callsign: 'DLH5'", first.hexId);
+        const auto lines = s.folder().logLines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) { return l.find(line) != std::string::npos; }),
+                  1);
+        const std::uint32_t twin = first.hexId == a320.hexId ? b738.hexId : a320.hexId;
+        EXPECT_TRUE(s.passUntil([&] { return stateOf(twin) == LifecycleState::active; }, 1000));
+    }
 }
 
 // The removal of an object the simulator no longer knows is answered
