@@ -1,10 +1,12 @@
 // Where an airport's parking file is: the user's and the scanner's folders
 // first, the download archive last; fetching archive files; the nearest stand
 // of any airport; and the offline-learning test of the add-on airport scan.
+#include <algorithm>
 #include <array>
-#include <chrono>
+#include <limits>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -17,7 +19,9 @@
 #include "foundation/curl_handle.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
+#include "foundation/stop_flags.h"
 #include "foundation/text_file.h"
+#include "foundation/time.h"
 #include "foundation/xml_file.h"
 #include "liveries/download.h"
 
@@ -33,18 +37,79 @@ constexpr std::size_t minLinkLength = 4;
 constexpr std::string_view trailingWhiteSpace = " \t\r\n\v\f";
 // Quality factors and weeks of traffic an archived file needs to be learned offline.
 constexpr std::int32_t minTrafficWeeksForLearning = 27;
-// How long one answer of the archive probe (the file is there, or the site
-// says it is not) is kept.
-constexpr auto archiveProbeLifetime = std::chrono::minutes(30);
+// How long one answer of the site for an archive file (the file is there, or
+// the site says it is not) is kept.
+constexpr Seconds archiveAnswerLifetime = 30 * 60;
+// A failure (another status, the network, a time-out) is not asked again for
+// a while, twice as long after each further one: a hanging site would
+// otherwise hold the traffic loop at every check, and a busy one be asked by
+// every user every 16 s.
+constexpr Seconds firstFailureBackOff = 2 * 60;
+constexpr Seconds maxFailureBackOff = 30 * 60;
 // Downloaded copies read once and removed again, in the current directory.
 const fs::path nearestStandCopy{"airport.xml"};
 
-struct ProbeResult {
-    bool exists = false;
-    std::chrono::steady_clock::time_point when;
+enum class ArchiveState { there, notThere, failed };
+// What is known of an archive URL. The failures count until the file came
+// whole or the site said it has none: the probe's yes alone does not end
+// them, since the download that follows may fail again.
+struct ArchiveRecord {
+    ArchiveState state = ArchiveState::failed;
+    Seconds when = 0;
+    Seconds keptFor = 0;
+    std::uint32_t failures = 0;
 };
-std::mutex g_archiveProbeMutex;                   // owns g_archiveProbes
-std::map<std::string, ProbeResult> g_archiveProbes;  // by the probed URL
+std::mutex g_archiveRecordMutex;                      // owns g_archiveRecords
+// By the URL; a failure is also kept under the archive base, so that one
+// probe, not one per airport, finds out that the site does not answer.
+std::map<std::string, ArchiveRecord> g_archiveRecords;
+
+// A clock set back ends the record: it must not hold for ever.
+bool lf_holds(const ArchiveRecord& record, Seconds now) {
+    return now >= record.when && now - record.when < record.keptFor;
+}
+
+Seconds lf_backOff(std::uint32_t failures) {
+    Seconds backOff = firstFailureBackOff;
+    for (std::uint32_t i = 1; i < failures && backOff < maxFailureBackOff; ++i) backOff *= 2;
+    return std::min(backOff, maxFailureBackOff);
+}
+
+// The URL's kept state: failed while the whole site is backed off.
+std::optional<ArchiveState> lf_keptState(const std::string& url) {
+    const Seconds now = gf_systemNow();
+    const std::string site = gf_downloadBaseUrl();
+    std::lock_guard lock(g_archiveRecordMutex);
+    for (const std::string& key : {site, url})
+        if (const auto it = g_archiveRecords.find(key); it != g_archiveRecords.end() && lf_holds(it->second, now))
+            return it->second.state;
+    return std::nullopt;
+}
+
+// Keeps what came of a probe or a download. A stop ends a transfer without
+// the site's fault: it is not kept.
+void lf_keep(const std::string& url, DownloadResult result, bool endsFailures) {
+    if (result == DownloadResult::failed && gf_stopUnderWay()) return;
+    const Seconds now = gf_systemNow();
+    const std::string site = gf_downloadBaseUrl();
+    std::lock_guard lock(g_archiveRecordMutex);
+    if (result != DownloadResult::failed) {
+        ArchiveRecord& record = g_archiveRecords[url];
+        record.state = result == DownloadResult::done ? ArchiveState::there : ArchiveState::notThere;
+        record.when = now;
+        record.keptFor = archiveAnswerLifetime;
+        if (endsFailures) record.failures = 0;
+        g_archiveRecords.erase(site);  // the site answers
+        return;
+    }
+    for (const std::string& key : {url, site}) {
+        ArchiveRecord& record = g_archiveRecords[key];
+        record.state = ArchiveState::failed;
+        record.when = now;
+        if (record.failures < std::numeric_limits<std::uint32_t>::max()) ++record.failures;
+        record.keptFor = lf_backOff(record.failures);
+    }
+}
 
 std::string lf_stockArchivePath(const std::string& icao) {
     return std::string(stockArchive) + lf_apfXmlString(icao);
@@ -149,35 +214,29 @@ bool gf_airportFileAvailable(const std::string& icao) {
 
 bool lf_existsInOnlineArchive(const std::string& icao) {
     if (!gf_isSafePathComponent(icao) || icao.empty()) return false;
-    const auto now = std::chrono::steady_clock::now();
     const std::string url = lf_archiveUrl(lf_stockArchivePath(icao));
-    {
-        std::lock_guard lock(g_archiveProbeMutex);
-        if (const auto it = g_archiveProbes.find(url);
-            it != g_archiveProbes.end() && now - it->second.when < archiveProbeLifetime)
-            return it->second.exists;
-    }
-    const fs::path probe = lf_apfXmlName(icao);
+    if (const auto kept = lf_keptState(url)) return *kept == ArchiveState::there;
     const CurlHandle handle(curl_easy_init());
-    const DownloadResult result = gf_curlDownloadResult(handle.get(), url, probe, false);
-    const bool exists = result == DownloadResult::done;
-    if (exists) fs::remove(probe);
-    // Only the site's own answer is kept: a failure (the site busy or down, a
-    // time-out) may pass, and the next check asks again.
-    if (result == DownloadResult::failed) return false;
-    std::lock_guard lock(g_archiveProbeMutex);
-    g_archiveProbes[url] = {exists, now};
-    return exists;
+    const DownloadResult result = gf_curlProbe(handle.get(), url);
+    lf_keep(url, result, result == DownloadResult::notFound);
+    return result == DownloadResult::done;
 }
 
 void gf_forgetArchiveProbes() {
-    std::lock_guard lock(g_archiveProbeMutex);
-    g_archiveProbes.clear();
+    std::lock_guard lock(g_archiveRecordMutex);
+    g_archiveRecords.clear();
 }
 
 std::string lf_downloadFile(const std::string& archivePath, const fs::path& localFile) {
     const std::string url = lf_archiveUrl(archivePath);
-    if (lf_downloadTo(url, localFile)) return {};
+    // While the URL is backed off, or the site's 404 is kept, no request goes
+    // out: a failing file would otherwise be fetched again at every check.
+    if (const auto kept = lf_keptState(url); !kept || *kept == ArchiveState::there) {
+        const CurlHandle handle(curl_easy_init());
+        const DownloadResult result = gf_curlDownloadResult(handle.get(), url, localFile, false);
+        lf_keep(url, result, true);
+        if (result == DownloadResult::done) return {};
+    }
     std::string error = fmt::format("failed to download: '{}'", url);
     gf_logLine(error);
     return error;

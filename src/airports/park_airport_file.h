@@ -87,19 +87,24 @@ std::string lf_findApf(const std::string& icao);
 // has the airport (links are not opened).
 bool gf_airportFileAvailable(const std::string& icao);
 
-// Whether the download site's stock archive holds the airport. One download
-// probe per airport and site, its answer (the file, or the site's 404) kept
-// for half an hour, so the frequent checks while the user stands at an
-// airport without a file do not fetch it again and again. A probe that failed
-// otherwise (another status, the network, a time-out) gives false and is not
-// kept: the next check probes again.
+// Whether the download site's stock archive holds the airport. One probe per
+// airport and site (gf_curlProbe: the site's answer without the file, a few
+// seconds at most), its answer (the file, or the site's 404) kept for half an
+// hour, so the frequent checks while the user stands at an airport without a
+// file do not ask again and again. A probe that failed otherwise (another
+// status, the network, a time-out) gives false and backs off the URL and the
+// whole site: 2 minutes, twice as long after each further failure, at most
+// 30 minutes; meanwhile every probe of the site gives false without a request.
+// A stop is no failure of the site. Runs on the traffic loop.
 bool lf_existsInOnlineArchive(const std::string& icao);
-// Forgets every kept probe answer (the user's Re-read).
+// Forgets every kept answer and back-off (the user's Re-read).
 void gf_forgetArchiveProbes();
 
 // Downloads an archive path into the local file; empty on success, else
 // "failed to download: '{url}'" (also logged). Nothing is left at the local
-// path after a failure.
+// path after a failure. A failure backs off the URL and the site as a failed
+// probe does, and the site's 404 is kept as the probe's is; while either
+// holds, the call fails at once without a request.
 std::string lf_downloadFile(const std::string& archivePath, const std::filesystem::path& localFile);
 
 // ---------------------------------------------------------------- loading

@@ -25,6 +25,9 @@ namespace fs = std::filesystem;
 constexpr std::string_view partialSuffix = ".part";
 // The HTTP status of a file the site does not have.
 constexpr long httpNotFound = 404;
+// The statuses of a site that has the file.
+constexpr long httpOkFirst = 200;
+constexpr long httpOkLast = 299;
 
 struct DownloadSite {
     std::string baseUrl = build::downloadBaseUrl;
@@ -71,36 +74,60 @@ void lf_setOption(CURL* handle, CURLoption option, auto value) {
                                              curl_easy_strerror(code)));
 }
 
-// Performs the transfer into the open file.
-DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
-    const DownloadSite site = lf_site();
+// The options every GET from the site shares: the address, who asks, the
+// site's CA file, where the bytes go and the stop.
+void lf_setGetOptions(CURL* handle, const std::string& url, const DownloadSite& site, curl_write_callback write,
+                      void* writeData) {
     const std::string userAgent(g_downloadUserAgent);
-    const DownloadLimits& limits = site.limits;
-    FileSink sink{&out, 0, limits.maxBytes};
     lf_setOption(handle, CURLOPT_URL, url.c_str());
     lf_setOption(handle, CURLOPT_USERAGENT, userAgent.c_str());
-    lf_setOption(handle, CURLOPT_WRITEFUNCTION, &lf_writeToFile);
-    lf_setOption(handle, CURLOPT_WRITEDATA, static_cast<void*>(&sink));
+    lf_setOption(handle, CURLOPT_WRITEFUNCTION, write);
+    lf_setOption(handle, CURLOPT_WRITEDATA, writeData);
     lf_setOption(handle, CURLOPT_FAILONERROR, 1L);
     lf_setOption(handle, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: other threads run curl too
-    lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
-    lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
-    lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
-    lf_setOption(handle, CURLOPT_TIMEOUT, static_cast<long>(limits.totalTimeout.count()));
-    lf_setOption(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
     lf_setOption(handle, CURLOPT_XFERINFOFUNCTION, &lf_abortOnStop);
     lf_setOption(handle, CURLOPT_NOPROGRESS, 0L);
     if (!site.caFile.empty()) lf_setOption(handle, CURLOPT_CAINFO, site.caFile.c_str());
+}
+
+CURLcode lf_perform(CURL* handle) {
     const CURLcode code = curl_easy_perform(handle);
-    // The option points at this call's sink: it must not outlive it.
+    // The option points at the caller's sink: it must not outlive it.
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
-    if (code == CURLE_OK) return DownloadResult::done;
+    return code;
+}
+
+// A transfer that did not succeed: the site's 404, or any other failure.
+DownloadResult lf_failure(CURL* handle, const std::string& url, CURLcode code) {
     gf_logLine("curl: '{}' => {}", url, curl_easy_strerror(code));
     long status = 0;
     if (code == CURLE_HTTP_RETURNED_ERROR && curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
         status == httpNotFound)
         return DownloadResult::notFound;
     return DownloadResult::failed;
+}
+
+// Performs the transfer into the open file.
+DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
+    const DownloadSite site = lf_site();
+    const DownloadLimits& limits = site.limits;
+    FileSink sink{&out, 0, limits.maxBytes};
+    lf_setGetOptions(handle, url, site, &lf_writeToFile, &sink);
+    lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
+    lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
+    lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+    lf_setOption(handle, CURLOPT_TIMEOUT, static_cast<long>(limits.totalTimeout.count()));
+    lf_setOption(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    const CURLcode code = lf_perform(handle);
+    if (code == CURLE_OK) return DownloadResult::done;
+    return lf_failure(handle, url, code);
+}
+
+// The probe's write callback: the first bytes of the body are the answer, and
+// returning none of them ends the transfer.
+std::size_t lf_endAtBody(char*, std::size_t, std::size_t, void* userData) {
+    *static_cast<bool*>(userData) = true;
+    return 0;
 }
 
 }  // namespace
@@ -133,6 +160,27 @@ DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const
     }
     std::error_code ec;
     fs::remove(partial, ec);
+    return DownloadResult::failed;
+}
+
+DownloadResult gf_curlProbe(CURL* handle, const std::string& url) {
+    if (handle == nullptr) return DownloadResult::failed;
+    try {
+        bool bodyStarted = false;
+        lf_setGetOptions(handle, url, lf_site(), &lf_endAtBody, &bodyStarted);
+        const auto limit = static_cast<long>(std::chrono::milliseconds(g_probeTimeout).count());
+        lf_setOption(handle, CURLOPT_CONNECTTIMEOUT_MS, limit);
+        lf_setOption(handle, CURLOPT_TIMEOUT_MS, limit);
+        const CURLcode code = lf_perform(handle);
+        if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && bodyStarted)) return lf_failure(handle, url, code);
+        // Not every protocol has a status (file:// has none).
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        if (status == 0 || (status >= httpOkFirst && status <= httpOkLast)) return DownloadResult::done;
+        gf_logLine("curl: '{}' => HTTP status {}", url, status);
+    } catch (const std::exception& e) {
+        gf_logLine("Downloader exception: '{}', {}", e.what(), url);
+    }
     return DownloadResult::failed;
 }
 

@@ -50,6 +50,16 @@ enum class DownloadResult { done, notFound, failed };
 DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const std::filesystem::path& path,
                                      bool binary);
 
+// How long a probe may take in all, connection included: a probe runs on the
+// traffic loop, and a site that hangs must not hold it.
+inline constexpr std::chrono::seconds g_probeTimeout{3};
+// Whether the site has the file, without fetching it: the GET of
+// gf_curlDownload, ended at the first bytes of the body, with nothing written.
+// done for a 2xx status (or a protocol without statuses), notFound for the
+// site's 404, failed for anything else (another status, the network, more
+// than g_probeTimeout, a stop).
+DownloadResult gf_curlProbe(CURL* handle, const std::string& url);
+
 // Downloads base URL + file name into the destination (binary), with a handle
 // of its own; logs "Downloaded '{}' to '{}'" or "Downloading '{}' failed !".
 bool gf_downloadFile(std::string_view fileName, const std::filesystem::path& destination);

@@ -1,18 +1,37 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "airports/airport_test_support.h"
 #include "airports/park_airport_choice.h"
 #include "airports/park_airport_file.h"
 #include "airports/parking_file.h"
+#include "airports/parking_fixture.h"
 #include "download_site/download_site.h"
 #include "feed/feed_shared.h"
 #include "shell/common/main_window_state.h"
 #include "liveries/download.h"
+#ifndef _WIN32
+#include "support/posix_stalled_listener.h"
+#endif
 
 namespace zrb::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A system clock the test moves (gf_setSystemClock takes a plain function).
+std::atomic<Seconds> g_clock{0};
+Seconds lf_clock() { return g_clock; }
+struct VirtualClock {
+    VirtualClock() {
+        g_clock = 1'800'000'000;
+        gf_setSystemClock(&lf_clock);
+    }
+    ~VirtualClock() { gf_setSystemClock(nullptr); }
+};
 
 constexpr double metresToDeg = 1.0 / 1852.0 / 60.0;  // degrees of latitude per metre
 constexpr double baseLat = 51.47;
@@ -33,7 +52,10 @@ std::string egll(const std::vector<std::pair<std::string, std::string>>& extra =
 
 class ParkAirportFile : public ::testing::Test {
 protected:
-    ParkAirportFile() { gf_setDownloadSiteForTest(site.baseUrl(), ""); }
+    ParkAirportFile() {
+        gf_setDownloadSiteForTest(site.baseUrl(), "");
+        gf_forgetArchiveProbes();
+    }
     ~ParkAirportFile() override {
         gf_resetDownloadSiteForTest();
         g_referenceElevation.reset();
@@ -101,26 +123,54 @@ TEST_F(ParkAirportFile, TheArchiveIsProbedOncePerAirport) {
     EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
     EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
     EXPECT_EQ(site.requestCount("/P3D/archive/stock/EDDF.xml"), 1u) << "so is a miss";
+    site.trickle("/P3D/archive/stock/EDDM.xml", 200, 1'000'000);  // a large file on a slow line
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(lf_existsInOnlineArchive("EDDM"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, g_probeTimeout) << "the answer, not the file";
     ASSERT_FALSE(site.requests().empty());
     EXPECT_EQ(site.requests()[0].userAgent, "TLVR");
     expectNoStrayFiles();
 }
 
 TEST_F(ParkAirportFile, OnlyTheSitesOwnAnswerIsKeptUntilReRead) {
+    const VirtualClock clock;
+    const auto asked = [&] { return site.requestCount(stockPath()); };
     site.serve(stockPath(), "busy", 503);
     EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+    EXPECT_FALSE(lf_existsInOnlineArchive("EDDM")) << "the whole site is backed off";
+    EXPECT_EQ(site.requests().size(), 1u) << "a failure is not asked again at the next check";
+    std::size_t requests = 1;
+    for (const Seconds minutes : {2, 4, 8, 16, 30, 30}) {
+        g_clock += minutes * 60 - 1;
+        EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+        EXPECT_EQ(asked(), requests) << "within " << minutes << " minutes";
+        ++g_clock;
+        EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+        EXPECT_EQ(asked(), ++requests) << "after " << minutes << " minutes";
+    }
+    g_clock -= 60;
+    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+    EXPECT_EQ(asked(), ++requests) << "a clock set back ends the back-off";
     site.serve(stockPath(), egll());
-    EXPECT_TRUE(lf_existsInOnlineArchive("EGLL")) << "a failure is asked again at the next check";
-    EXPECT_EQ(site.requestCount(stockPath()), 2u);
+    std::string message;
+    gf_reloadParkAirports(true, message);
+    EXPECT_TRUE(lf_existsInOnlineArchive("EGLL")) << "Re-read forgets the failure";
 
     const std::string eddf = "/P3D/archive/stock/EDDF.xml";
     EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
     site.serve(eddf, egll());
+    g_clock += 29 * 60;
     EXPECT_FALSE(lf_existsInOnlineArchive("EDDF")) << "the site's 404 is kept";
-    std::string message;
     gf_reloadParkAirports(true, message);
     EXPECT_TRUE(lf_existsInOnlineArchive("EDDF")) << "until the user's Re-read";
     EXPECT_EQ(site.requestCount(eddf), 2u);
+
+    site.serve("/P3D/archive/stock/EDDM.xml", egll());
+    g_stopRun = true;
+    EXPECT_FALSE(lf_existsInOnlineArchive("EDDM"));
+    g_stopRun = false;
+    EXPECT_TRUE(lf_existsInOnlineArchive("EDDM")) << "a stop is not the site's failure";
     expectNoStrayFiles();
 }
 
@@ -172,8 +222,12 @@ TEST_F(ParkAirportFile, ABadFileCostsTheParkingNotTheRun) {
     EXPECT_EQ(load(parkingFile({{"altitude", "83"}}, parkpos("A", baseLat, baseLon, 15), noVersion)),
               path + ": refused to load (copyright)");
     EXPECT_EQ(load("<parkpositions><parkpos"), path + ": could not load file: " + path);
-    EXPECT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf),
-              "failed to download: '" + site.baseUrl() + "P3D/archive/stock/EGLL.xml'");
+    const std::string failed = "failed to download: '" + site.baseUrl() + "P3D/archive/stock/EGLL.xml'";
+    site.serve(stockPath(), "busy", 503);
+    EXPECT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf), failed);
+    site.serve(stockPath(), egll());
+    EXPECT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf), failed) << "backed off";
+    EXPECT_EQ(site.requestCount(stockPath()), 1u);
     EXPECT_FALSE(fs::exists(g_airportsFolder / "park_airport.xml"));
     EXPECT_EQ(gf_readApf("", header, qf), "gf_readApf: xml is empty");
     ASSERT_EQ(StandTable.size(), 1u) << "nothing of a failed load is kept";
@@ -251,6 +305,50 @@ TEST_F(ParkAirportFile, OnlyWellObservedArchivedAirportsAreLearnedOffline) {
     EXPECT_FALSE(gf_downloadAirportForLearning("EDDF"));
     EXPECT_TRUE(folder.logContains("===> Failed to download EDDF.xml"));
     expectNoStrayFiles();
+}
+
+// The 16-second check on the ground at EGLL, which has no file of its own and
+// a neighbour 2.2 NM away, while the download site does not answer.
+class ParkAirportOnTheGround : public ParkingTest {
+protected:
+    ParkAirportOnTheGround() {
+        gf_forgetArchiveProbes();
+        gf_forgetAirportListForTest();
+        writeFile(g_inputFolder / "airports_p3d.xml",
+                  "<airports>" + airport("EGLL", 51.47, -0.46, "LHR") + airport("EGLW", 51.47, -0.40) + "</airports>");
+        gf_readAirports("airports_p3d.xml");
+        g_userOnGround = true;
+        g_userDataValid = true;
+        g_userAcCopy.lat = 51.47;
+        g_userAcCopy.lon = -0.46;
+    }
+    // The real time that five minutes of checks hold the loop (past 10 s the
+    // rest is left out).
+    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl) {
+        gf_setDownloadSiteForTest(siteUrl, "");
+        std::chrono::steady_clock::duration held{};
+        for (Seconds t = 0; t < 5 * 60 && held <= 10s; t += 16, g_clock += 16) {
+            const auto start = std::chrono::steady_clock::now();
+            gf_checkStaticParking(false);
+            held += std::chrono::steady_clock::now() - start;
+        }
+        return held;
+    }
+    const VirtualClock clock;
+};
+
+TEST_F(ParkAirportOnTheGround, ASiteThatNeverAnswersHoldsTheLoopForSecondsNotMinutes) {
+    tools::DownloadSite site;
+    site.stall(stockPath());
+    site.stall("/P3D/archive/stock/EGLW.xml");
+    EXPECT_LE(fiveMinutesOfChecks(site.baseUrl()), 10s) << "accepted, never answered";
+    EXPECT_EQ(site.requests().size(), 2u) << "at the start and two minutes later, for one airport";
+    EXPECT_TRUE(folder.logContains("User aircraft on the ground at EGLL, no airport file found"));
+    EXPECT_EQ(gf_currentParkAirport().icao, "");
+#ifndef _WIN32
+    const StalledListener listener;
+    EXPECT_LE(fiveMinutesOfChecks(fmt::format("http://127.0.0.1:{}/", listener.port())), 10s) << "never accepted";
+#endif
 }
 
 TEST(QualityFactorText, ShortWhenWellKnown) {
