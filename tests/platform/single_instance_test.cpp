@@ -4,10 +4,14 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 #endif
 
 namespace zrb::platform {
@@ -50,6 +54,42 @@ TEST(SingleInstance, AnotherProcessSeesItTaken) {
     EXPECT_EQ(childResult(), 1);
     releaseSingleInstance();
     EXPECT_EQ(childResult(), 0);
+}
+
+// Each user has a guard of their own, as the Windows mutex is per session:
+// neither another user's running instance nor the lock file such an instance
+// left, which this user may not open, stops this user's.
+TEST(SingleInstance, AnotherUsersInstanceDoesNotCount) {
+    if (::geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
+    const test::TempFolder tmp;  // sticky and writable by all, as /tmp
+    ASSERT_EQ(::chmod(tmp.path().c_str(), 01777), 0);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string restore = oldTmp != nullptr ? oldTmp : "";
+    ASSERT_EQ(::setenv("TMPDIR", tmp.path().c_str(), 1), 0);
+    const std::string name = uniqueName();
+    // The name all users once shared, left by another user, unreadable to this one.
+    const auto shared = tmp / ("Local__tlv_single_instance_test_" + std::to_string(::getpid()) + "_.lock");
+    test::writeFile(shared, "");
+    ASSERT_EQ(::chmod(shared.c_str(), 0600), 0);
+    ASSERT_EQ(acquireSingleInstance(name), errorSuccess);
+    constexpr int cannotSwitch = 3;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        releaseSingleInstance();
+        const uid_t nobody = 65534;
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) _exit(cannotSwitch);
+        _exit(acquireSingleInstance(name) == errorSuccess ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    releaseSingleInstance();
+    if (oldTmp != nullptr)
+        ::setenv("TMPDIR", restore.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == cannotSwitch) GTEST_SKIP() << "this system lets no process become another user";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 #endif
 

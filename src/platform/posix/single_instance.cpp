@@ -1,7 +1,8 @@
 // The single-instance guard on Linux: an exclusive flock() on a lock file in the
-// temporary folder, named after the mutex name. flock() locks belong to the open
-// file description, so a second open of the same file conflicts even inside
-// one process, and the kernel drops the lock when the process ends.
+// temporary folder, named after the mutex name and the user. flock() locks
+// belong to the open file description, so a second open of the same file
+// conflicts even inside one process, and the kernel drops the lock when the
+// process ends.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -19,14 +20,17 @@ namespace zrb::platform {
 
 namespace {
 
-constexpr mode_t lockFileMode = 0644;  // readable by all, so other users' opens do not fail
+constexpr mode_t lockFileMode = 0644;
 
 // Owns g_heldLocks: name -> descriptor whose lock this process holds.
 std::mutex g_lockMutex;
 std::map<std::string, int> g_heldLocks;
 
-// "Local\$Tolvaren_P3D$" -> "Local__Tolvaren_P3D_.lock": only characters that are
-// safe in a file name on any system.
+// "Local\$Tolvaren_P3D$" -> "Local__Tolvaren_P3D_-1000.lock" for user 1000: only
+// characters that are safe in a file name on any system. One file per user, as
+// the Windows mutex is one per session: a file shared by all users would be
+// another user's once that user had run the program, and in a sticky temporary
+// folder its open fails with EACCES, so no other user could start the program.
 std::string lf_lockFileName(std::string_view name) {
     std::string file;
     file.reserve(name.size() + 5);
@@ -36,7 +40,7 @@ std::string lf_lockFileName(std::string_view name) {
         file += safe ? c : '_';
     }
     if (file.empty() || file.front() == '.') file.insert(0, "_");
-    return file + ".lock";
+    return file + "-" + std::to_string(::geteuid()) + ".lock";
 }
 
 }  // namespace
