@@ -6,9 +6,7 @@
 // nor hang; the folders it finds are paths, whatever the file said.
 //
 // add-ons.cfg and simobjects.cfg lie in the simulator's folders of AppData and
-// ProgramData; on Linux those are below XDG_CONFIG_HOME, which the target sets
-// to a folder of its own. On Windows they are the user's real folders: the
-// target leaves those two files alone there.
+// ProgramData, which the target points at a folder of its own on either system.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -20,7 +18,7 @@
 #include "fuzz_target.h"
 #include "liveries/liveries_scanned_file.h"
 #include "liveries/livery_folder_sources.h"
-#include "support/config_home.h"
+#include "platform/platform.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -35,11 +33,11 @@ struct Folders {
     Folders() {
         fs::create_directories(simAppData() / "pkg");
         fs::create_directories(simProgramData());
+        zrb::platform::setSimListFoldersForTest(folder.path(), folder / "ProgramData");
     }
     fs::path simAppData() const { return folder / "Lockheed Martin" / "Prepar3D v5"; }
     fs::path simProgramData() const { return folder / "ProgramData" / "Lockheed Martin" / "Prepar3D v5"; }
     zrb::test::TempFolder folder;
-    zrb::test::ConfigHomeOverride home{folder.path()};
 };
 
 const std::string addOnsCfgText = "[Package.0]\r\nPATH=pkg\r\nTITLE=AI aircraft\r\nACTIVE=TRUE\r\nREQUIRED=FALSE\r\n\r\n"
@@ -79,19 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (reader) {
         case addOnsCfg:
         case addOnXml:
-#ifndef _WIN32
             lf_write(folders.simAppData() / "add-ons.cfg", reader == addOnsCfg ? text : addOnsCfgText);
             lf_write(folders.simAppData() / "pkg" / "add-on.xml", reader == addOnXml ? text : addOnXmlText);
             zrb::lf_readP3DAddOnsAircraft(found);
             lf_checkPaths(found);
-#endif
             break;
         case simObjectsCfg:
-#ifndef _WIN32
             lf_write(folders.simProgramData() / "simobjects.cfg", text);
             zrb::lf_readP3DSimObjectsCfg(found);
             lf_checkPaths(found);
-#endif
             break;
         case sceneryCfg:
             lf_write(folders.folder / "scenery.cfg", text);
