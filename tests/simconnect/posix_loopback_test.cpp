@@ -81,6 +81,11 @@ TEST_F(Loopback, SystemEventsAndUserAircraftRequests) {
     ASSERT_EQ(SimConnect_RequestDataOnSimObject(m_handle, 106, 407, 0, periodOnce, 0, 0, 0, 0), hresult::ok);
     ASSERT_EQ(SimConnect_RequestDataOnSimObject(m_handle, 107, 408, 0, periodOnce, 0, 0, 0, 0), hresult::ok);
     ASSERT_EQ(SimConnect_RequestDataOnSimObject(m_handle, 108, 409, 0, periodSecond, 0, 0, 0, 0), hresult::ok);
+    // A tick answers only the requests the stand-in holds, and the answers to the
+    // three single requests may come before it has read this one.
+    std::uint32_t periodic = 0;
+    ASSERT_EQ(SimConnect_GetLastSentPacketID(m_handle, &periodic), hresult::ok);
+    ASSERT_TRUE(m_standin->waitHandled(periodic, std::chrono::seconds(10)));
     ASSERT_TRUE(pumpUntil(m_handle, m_inbox, [&] { return m_inbox.withId(msgSimObjectData).size() == 3; }));
     m_standin->tickSecond();
     m_standin->tickSecond();
