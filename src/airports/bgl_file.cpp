@@ -67,12 +67,14 @@ private:
     void subsection(std::span<const std::uint8_t> entry);
     void records(std::span<const std::uint8_t> data, std::uint64_t dataOffset, bool cut);
     void charge(std::uint64_t bytes);
+    void pastTheEnd(std::uint64_t offset) const;
 
     BglBytes& m_file;
     std::string_view m_path;
     const std::function<void(BglAirport&&)>& m_onAirport;
     std::unordered_set<std::uint64_t> m_airportsRead;  // file offsets of the airport records read
     std::uint64_t m_budget;                            // bytes of tables and records still to be read
+    bool m_subsectionMet = false;                      // a subsection lay inside the file
 };
 
 void FileWalk::charge(std::uint64_t bytes) {
@@ -82,14 +84,27 @@ void FileWalk::charge(std::uint64_t bytes) {
     m_budget -= bytes;
 }
 
+// A cut file ends quietly where the cut lies, keeping what came before it. A
+// file whose first subsection already lies past its end holds nothing that
+// could be read: without an error the user would never learn that it is damaged.
+void FileWalk::pastTheEnd(std::uint64_t offset) const {
+    if (m_subsectionMet) return;
+    throw BglFormatError(fmt::format(
+        "damaged: the first subsection at byte {} lies past the end of the file of {} bytes", offset, m_file.size()));
+}
+
 void FileWalk::section(std::span<const std::uint8_t> entry) {
     if (gf_bglU32(entry, 0) != airportSectionType) return;
     if ((gf_bglU32(entry, sectionFlagOffset) & wideSubsectionFlag) != 0) return;
     const std::uint64_t tableOffset = gf_bglU32(entry, subsectionTableOffset);
-    if (tableOffset >= m_file.size()) return;
+    const std::uint64_t declared = gf_bglU32(entry, subsectionCountOffset);
+    if (declared == 0) return;
+    if (tableOffset >= m_file.size() || m_file.size() - tableOffset < subsectionEntryBytes) {
+        pastTheEnd(tableOffset);
+        return;
+    }
     // A cut file still holds the entries before the cut.
-    const std::uint64_t count = std::min<std::uint64_t>(gf_bglU32(entry, subsectionCountOffset),
-                                                        (m_file.size() - tableOffset) / subsectionEntryBytes);
+    const std::uint64_t count = std::min<std::uint64_t>(declared, (m_file.size() - tableOffset) / subsectionEntryBytes);
     charge(count * subsectionEntryBytes);
     lf_forEachEntry(m_file, tableOffset, count, subsectionEntryBytes, [this](auto sub) {
         subsection(sub);
@@ -99,7 +114,11 @@ void FileWalk::section(std::span<const std::uint8_t> entry) {
 
 void FileWalk::subsection(std::span<const std::uint8_t> entry) {
     const std::uint64_t offset = gf_bglU32(entry, subsectionDataOffset);
-    if (offset >= m_file.size()) return;
+    if (offset >= m_file.size()) {
+        pastTheEnd(offset);
+        return;
+    }
+    m_subsectionMet = true;
     const std::uint64_t declared = gf_bglU32(entry, subsectionDataSize);
     // A cut file (a download or copy that ended early) still holds the
     // records before the cut: they are read, and only a record the cut runs

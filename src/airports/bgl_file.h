@@ -10,8 +10,9 @@
 // subsection that runs past the end of the file is read as far as the file
 // holds it (a cut file keeps the airports before the cut); a record offset at
 // or past the end, or a record smaller than its header, ends the walk
-// quietly. A record that runs outside its bounds raises BglFormatError;
-// airports handed over before it keep their results.
+// quietly. A record that runs outside its bounds, or a first subsection that
+// lies past the end of the file, raises BglFormatError; airports handed over
+// before it keep their results.
 //
 // Threads: no shared state; any number of files may be read at once, each by
 // its own thread.
@@ -85,8 +86,9 @@ bool gf_hasAirportSection(const std::filesystem::path& path);
 // with another header size, or shorter than its header, yields nothing.
 // pathText names the file in the airports' scan-log lines.
 // Throws BglFormatError for a record that runs past the end of the file or of
-// its subsection, an airport record too short for its ident, or tables that
-// point into each other so often that the walk would not end.
+// its subsection, a first subsection (or its table) at or past the end of the
+// file, an airport record too short for its ident, or tables that point into
+// each other so often that the walk would not end.
 void gf_readBglAirports(BglBytes& file, std::string_view pathText,
                         const std::function<void(BglAirport&&)>& onAirport);
 

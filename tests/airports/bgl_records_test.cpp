@@ -230,10 +230,16 @@ TEST(BglRecords, DamagedFilesYieldNothingOrStopWithAnError) {
         {BglAirportRecord("EGLL").bytes(), test::bglRecord(0x22, "", 0), BglAirportRecord("EDDF").bytes()}));
     ASSERT_EQ(zero.size(), 1u);
     EXPECT_EQ(zero[0].ident, "EGLL");
-    // So does a subsection whose records would start at or past the end of the file.
+    // So does a later subsection at or past the end of the file, where a cut file ends.
+    Bytes later =
+        test::bglFile({BglSection{3, 0, {BglAirportRecord("EGLL").bytes(), BglAirportRecord("EDDF").bytes()}}});
+    test::setU32(later, 56 + 20 + 16 + 8, static_cast<std::uint32_t>(later.size()));
+    ASSERT_EQ(readAll(later).size(), 1u);
+    // A first subsection there leaves nothing to read: the file is damaged.
     Bytes beyond = good;
     test::setU32(beyond, 56 + 20 + 8, static_cast<std::uint32_t>(good.size()));
-    EXPECT_THAT(readAll(beyond), IsEmpty());
+    EXPECT_THROW(readAll(beyond), BglFormatError);
+    EXPECT_THROW(readAll(good.substr(0, 56 + 20 + 15)), BglFormatError);  // cut inside its table
 
     // A file cut inside its second airport: the first is read, the cut one is an error.
     const Bytes two = test::bglAirportFile({BglAirportRecord("EGLL").parking({{}}).bytes(),

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -105,6 +106,9 @@ TEST_F(AddonAirportScan, ManualFoldersAreScannedLinkedGeneratedAndHandedOver) {
     bgl("Other/notes.txt", airportFile("NOTE", 2));
     const Bytes broken = airportFile("BRKN", 2);
     bgl("Other/broken.bgl", broken.substr(0, broken.size() - 8));
+    Bytes damaged = airportFile("BYND", 2);  // its first subsection past its end
+    setU32(damaged, 56 + 20 + 8, static_cast<std::uint32_t>(damaged.size()));
+    bgl("Other/beyond.bgl", damaged);
     writeFile(addons / "Other" / "terrain.bgl", bglFile({BglSection{0x65, 0, {"terrain"}}}));
     afolder0.value = gf_pathText(addons / "Other");
     afolder2.value = gf_pathText(addons / "orbx");
@@ -124,7 +128,7 @@ TEST_F(AddonAirportScan, ManualFoldersAreScannedLinkedGeneratedAndHandedOver) {
     EXPECT_TRUE(fs::exists(g_myOrbxFolder / "EGKK.xml"));
     EXPECT_EQ(readFile(g_myThirdpartyFolder / "KJFK.xml"), "mine");
     EXPECT_FALSE(fs::exists(g_myThirdpartyFolder / "old"));
-    for (const char* never : {"ABCD", "STAT", "HELI", "NOTE", "BRKN"}) {
+    for (const char* never : {"ABCD", "STAT", "HELI", "NOTE", "BRKN", "BYND"}) {
         EXPECT_FALSE(fs::exists(g_myThirdpartyFolder / (std::string(never) + ".xml"))) << never;
         EXPECT_FALSE(fs::exists(g_myOrbxFolder / (std::string(never) + ".xml"))) << never;
     }
@@ -142,6 +146,13 @@ TEST_F(AddonAirportScan, ManualFoldersAreScannedLinkedGeneratedAndHandedOver) {
     EXPECT_THAT(log, Contains("Generated EGKK: 2 positions"));
     EXPECT_THAT(log, Contains(HasSubstr("futs ")));
     EXPECT_THAT(log, Contains(HasSubstr(gf_windowsPathText(addons / "Other" / "broken.bgl") + ": record at byte")));
+    // The damaged file is named once in each log.
+    const std::string beyond = gf_windowsPathText(addons / "Other" / "beyond.bgl");
+    const auto has = [](const std::string& text) {
+        return [text](const std::string& line) { return line.find(text) != line.npos; };
+    };
+    EXPECT_EQ(std::ranges::count_if(log, has(beyond + ": damaged")), 1);
+    EXPECT_EQ(std::ranges::count_if(m_folder.logLines(), has("Exception in lf_processBGLfile: " + beyond)), 1);
     EXPECT_THAT(log, Not(Contains(HasSubstr("ABCD"))));
 
     EXPECT_TRUE(m_folder.logContains("++++++++++++++++++++++++ airports scan manual  starts"));
