@@ -34,11 +34,12 @@ TEST(InstalledTitles, EveryFltsimTitleOfTheGeneratedTreeAndOfHandMadeFilesIsKnow
               "//title=Commented\n[fltsim.1]\n;title=Also commented\ntitle=One\n[fltsim.x]\ntitle=Malformed\n"
               "[fltsim.2]\r\ntitle=Crlf\r\n");
     std::string utf16 = "\xFF\xFE";
-    for (const char c : std::string("[fltsim.0]\r\ntitle=Wide\r\n")) utf16 += std::string{c, '\0'};
+    for (const char c : std::string("[fltsim.0]\r\ntitle=Wide")) utf16 += std::string{c, '\0'};
+    utf16 += std::string("\x20\x00\x41\x01\x3D\xD8\x00\xDE\r\x00\n\x00", 12);  // " Ł😀"
     writeFile(other / "b" / "sim.cfg", utf16);
     writeFile(other / "c" / "aircraft.cfg.bak", "[fltsim.0]\ntitle=Backup\n");
     EXPECT_THAT(standin::gf_installedTitles({other, folder.path() / "missing"}),
-                ElementsAre("Crlf", "One", "Spaced Title", "Wide"));
+                ElementsAre("Crlf", "One", "Spaced Title", "Wide \xC5\x81\xF0\x9F\x98\x80"));
 }
 
 }  // namespace

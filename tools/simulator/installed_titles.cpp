@@ -1,6 +1,9 @@
 #include "simulator/installed_titles.h"
 
+#include <iconv.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -38,23 +41,26 @@ std::string_view lf_trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// Code point to UTF-8, for the titles of UTF-16 files.
-void lf_appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+// A UTF-16 text (after its mark) as UTF-8, through the C library's iconv
+// rather than a converter of the program's: a unit that is no character is
+// left out.
+std::string lf_utf16ToUtf8(std::string_view units, bool little) {
+    const iconv_t cd = iconv_open("UTF-8", little ? "UTF-16LE" : "UTF-16BE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::system_error(errno, std::generic_category(), "iconv_open");
+    std::string text(units.size() * 2, '\0');
+    char* in = const_cast<char*>(units.data());
+    std::size_t inLeft = units.size() & ~std::size_t{1};
+    char* out = text.data();
+    std::size_t outLeft = text.size();
+    while (inLeft > 0 && iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (errno != EILSEQ && errno != EINVAL) break;
+        const std::size_t skip = std::min<std::size_t>(2, inLeft);
+        in += skip;
+        inLeft -= skip;
     }
+    iconv_close(cd);
+    text.resize(text.size() - outLeft);
+    return text;
 }
 
 // The text of a file: a UTF-16 one (by its mark) as UTF-8, any other as its
@@ -63,23 +69,7 @@ void lf_appendUtf8(std::string& out, char32_t c) {
 std::string lf_fileText(const std::string& bytes) {
     const bool little = bytes.starts_with("\xFF\xFE");
     if (!little && !bytes.starts_with("\xFE\xFF")) return bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
-    std::string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const auto b0 = static_cast<unsigned char>(bytes[i]);
-        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-        char32_t unit = little ? (b1 << 8 | b0) : (b0 << 8 | b1);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            const auto c0 = static_cast<unsigned char>(bytes[i + 2]);
-            const auto c1 = static_cast<unsigned char>(bytes[i + 3]);
-            const char32_t low = little ? (c1 << 8 | c0) : (c0 << 8 | c1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        lf_appendUtf8(text, unit);
-    }
-    return text;
+    return lf_utf16ToUtf8(std::string_view(bytes).substr(2), little);
 }
 
 // "[fltsim.12]" in any letter case: a livery section.
