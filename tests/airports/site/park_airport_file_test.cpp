@@ -127,6 +127,8 @@ TEST_F(ParkAirportFile, TheArchiveIsProbedOncePerAirport) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(lf_existsInOnlineArchive("EDDM"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, g_probeTimeout) << "the answer, not the file";
+    site.serve("/P3D/archive/stock/EDDK.xml", "elsewhere", 301);
+    EXPECT_FALSE(lf_existsInOnlineArchive("EDDK")) << "a status that is no answer is not the file";
     ASSERT_FALSE(site.requests().empty());
     EXPECT_EQ(site.requests()[0].userAgent, "TLVR");
     expectNoStrayFiles();

@@ -117,17 +117,6 @@ TEST_F(Download, TricklingEndlessOversizedAndStoppedDownloadsEnd) {
     g_stopProgram = false;
 }
 
-TEST_F(Download, AProbeTakesTheSitesAnswerNotTheFile) {
-    tools::DownloadSite site;
-    site.serve("/here.xml", "<airport/>");
-    site.serve("/moved.xml", "elsewhere", 301);
-    const Curl curl(curl_easy_init());
-    EXPECT_EQ(gf_curlProbe(curl.get(), site.baseUrl() + "here.xml"), DownloadResult::done);
-    EXPECT_EQ(gf_curlProbe(curl.get(), site.baseUrl() + "missing.xml"), DownloadResult::notFound);
-    EXPECT_EQ(gf_curlProbe(curl.get(), site.baseUrl() + "moved.xml"), DownloadResult::failed) << "not the file";
-    EXPECT_EQ(site.requests().at(0).userAgent, "TLVR");
-}
-
 TEST_F(Download, NamedFilesComeFromTheSiteRoot) {
     tools::DownloadSite site;
     gf_setDownloadSiteForTest(site.baseUrl(), "");
