@@ -113,8 +113,11 @@ class Demo:
     def read_half_spans(liveries_scanned):
         """Half wing spans in metres by livery title, from the demo's database and the program's scan."""
         # Both files hold several top-level elements, not one document.
+        # The scan keeps titles in their aircraft.cfg's bytes, which may be a
+        # legacy code page; the simulator's record shows those bytes as U+FFFD
+        # too, so the titles still meet.
         def elements(path):
-            with open(path, encoding="utf-8") as f:
+            with open(path, encoding="utf-8", errors="replace") as f:
                 text = f.read().split("?>", 1)[-1]
             return ET.fromstring("<root>" + text + "</root>").iter()
 

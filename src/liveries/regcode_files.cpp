@@ -94,8 +94,9 @@ bool lf_readRegcodeTextFile(const fs::path& path, RegcodeEntries& out) {
         return false;
     }
     TextFile file{path, {}};
-    // Titles in the legacy code page, as the aircraft.cfg files they name are
-    // read: UTF-8 like those, or they would never match.
+    // Titles in the legacy code page become UTF-8: the liveries they name are
+    // looked up by the UTF-8 form of their titles, whatever the code page of
+    // either file.
     for (std::string& line : gf_readTextFile(file)) line = gf_legacyTextToUtf8(line);
     return gf_parseRegcodeLines(file.lines, fileText, out);
 }

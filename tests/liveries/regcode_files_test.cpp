@@ -83,8 +83,8 @@ TEST(RegcodeText, ReadsOnlyTheTextFilesDirectlyInTheFolder) {
     LoggedFolder folder;
     const fs::path codes = folder / "codes";
     writeFile(codes / "upper.TXT", "Upper;D-AAAA\r\n");
-    // Written in Windows-1252: its titles must meet those of the aircraft.cfg
-    // files, which arrive as UTF-8 whatever their code page.
+    // Written in Windows-1252: its titles are made UTF-8, the form by which
+    // they meet the titles of the aircraft.cfg files whatever their code page.
     writeFile(codes / "lower.txt", "Lower;D-BBBB\nK\xF6ln DontUse\n");
     writeFile(codes / "old.TXT.bak", "Backup;D-CCCC\n");
     writeFile(codes / "sub" / "deep.TXT", "Deep;D-DDDD\n");
