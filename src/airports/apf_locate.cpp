@@ -155,9 +155,15 @@ private:
     fs::path m_path;
 };
 
-bool lf_downloadTo(const std::string& url, const fs::path& localFile) {
+// While the URL is backed off, or the site's 404 is kept, no request goes
+// out: a failing file would otherwise be fetched again at every check, and a
+// site that does not answer hold the hand-off for every airport in turn.
+bool lf_downloadArchived(const std::string& url, const fs::path& localFile) {
+    if (const auto kept = lf_keptState(url); kept && *kept != ArchiveState::there) return false;
     const CurlHandle handle(curl_easy_init());
-    return gf_curlDownload(handle.get(), url, localFile, false);
+    const DownloadResult result = gf_curlDownloadResult(handle.get(), url, localFile, false);
+    lf_keep(url, result, true);
+    return result == DownloadResult::done;
 }
 
 }  // namespace
@@ -229,14 +235,7 @@ void gf_forgetArchiveProbes() {
 
 std::string lf_downloadFile(const std::string& archivePath, const fs::path& localFile) {
     const std::string url = lf_archiveUrl(archivePath);
-    // While the URL is backed off, or the site's 404 is kept, no request goes
-    // out: a failing file would otherwise be fetched again at every check.
-    if (const auto kept = lf_keptState(url); !kept || *kept == ArchiveState::there) {
-        const CurlHandle handle(curl_easy_init());
-        const DownloadResult result = gf_curlDownloadResult(handle.get(), url, localFile, false);
-        lf_keep(url, result, true);
-        if (result == DownloadResult::done) return {};
-    }
+    if (lf_downloadArchived(url, localFile)) return {};
     std::string error = fmt::format("failed to download: '{}'", url);
     gf_logLine(error);
     return error;
@@ -277,7 +276,7 @@ bool gf_downloadAirportForLearning(const std::string& icao) {
     const std::string url = lf_archiveUrl(lf_stockArchivePath(icao));
     gf_logLine(url);
     const fs::path localFile = lf_apfXmlName(icao);
-    if (!lf_downloadTo(url, localFile)) {
+    if (!lf_downloadArchived(url, localFile)) {
         gf_logMarked("Failed to download {}", gf_pathText(localFile));
         return false;
     }

@@ -138,8 +138,8 @@ void gf_checkDataFileVersions() {
     try {
         const CurlHandle handle(curl_easy_init());
         const fs::path versionsPath(versionsFileName);
-        if (!gf_curlDownload(handle.get(), gf_downloadSiteUrl() + std::string(versionsFileName), versionsPath,
-                             false)) {
+        if (!gf_curlDownloadSmall(handle.get(), gf_downloadSiteUrl() + std::string(versionsFileName),
+                                  versionsPath, false)) {
             gf_logMarked("Downloading version info from my web site failed!");
             return;
         }

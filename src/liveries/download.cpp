@@ -1,5 +1,6 @@
 #include "liveries/download.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -108,9 +109,13 @@ DownloadResult lf_failure(CURL* handle, const std::string& url, CURLcode code) {
 }
 
 // Performs the transfer into the open file.
-DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out) {
+DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out, bool smallFile) {
     const DownloadSite site = lf_site();
-    const DownloadLimits& limits = site.limits;
+    DownloadLimits limits = site.limits;
+    if (smallFile) {
+        limits.connectTimeout = std::min(limits.connectTimeout, g_smallFileTimeout);
+        limits.totalTimeout = std::min(limits.totalTimeout, g_smallFileTimeout);
+    }
     FileSink sink{&out, 0, limits.maxBytes};
     lf_setGetOptions(handle, url, site, &lf_writeToFile, &sink);
     lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
@@ -130,13 +135,7 @@ std::size_t lf_endAtBody(char*, std::size_t, std::size_t, void* userData) {
     return 0;
 }
 
-}  // namespace
-
-bool gf_curlDownload(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
-    return gf_curlDownloadResult(handle, url, path, binary) == DownloadResult::done;
-}
-
-DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+DownloadResult lf_download(CURL* handle, const std::string& url, const fs::path& path, bool binary, bool smallFile) {
     if (handle == nullptr) return DownloadResult::failed;
     fs::path partial = path;
     partial += partialSuffix;
@@ -148,7 +147,7 @@ DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const
                 gf_logLine("Could not open output file: {}", gf_pathText(path));
                 return DownloadResult::failed;
             }
-            result = lf_transfer(handle, url, out);
+            result = lf_transfer(handle, url, out, smallFile);
             out.close();
             if (result == DownloadResult::done && out.fail()) result = DownloadResult::failed;
         }
@@ -161,6 +160,20 @@ DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const
     std::error_code ec;
     fs::remove(partial, ec);
     return DownloadResult::failed;
+}
+
+}  // namespace
+
+bool gf_curlDownload(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+    return lf_download(handle, url, path, binary, false) == DownloadResult::done;
+}
+
+bool gf_curlDownloadSmall(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+    return lf_download(handle, url, path, binary, true) == DownloadResult::done;
+}
+
+DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const fs::path& path, bool binary) {
+    return lf_download(handle, url, path, binary, false);
 }
 
 DownloadResult gf_curlProbe(CURL* handle, const std::string& url) {

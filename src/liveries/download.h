@@ -42,6 +42,13 @@ inline constexpr std::uint64_t g_downloadMaxBytes = 64U * 1024U * 1024U;
 // transport failure, a time-out, a file larger than the maximum or a stop.
 bool gf_curlDownload(CURL* handle, const std::string& url, const std::filesystem::path& path, bool binary);
 
+// A site that does not answer must not hold the start-up for the limits of a
+// data file while it is asked for versions.json, a few hundred bytes: such a
+// file may take this long in all, connection included.
+inline constexpr std::chrono::seconds g_smallFileTimeout{3};
+// gf_curlDownload within g_smallFileTimeout (or the site's limits where shorter).
+bool gf_curlDownloadSmall(CURL* handle, const std::string& url, const std::filesystem::path& path, bool binary);
+
 // What a download came to: the file is there, the site answered that it has
 // no such file (HTTP 404), or it failed for any other reason (another status,
 // the network, a time-out, a stop), which may pass.

@@ -306,6 +306,14 @@ TEST_F(ParkAirportFile, OnlyWellObservedArchivedAirportsAreLearnedOffline) {
     EXPECT_TRUE(folder.logContains("===> Failed to load EGLL.xml"));
     EXPECT_FALSE(gf_downloadAirportForLearning("EDDF"));
     EXPECT_TRUE(folder.logContains("===> Failed to download EDDF.xml"));
+    // A site that stops answering is asked for one airport, not for each.
+    gf_setDownloadTimeoutsForTest(1s, 1s);
+    site.stall("/P3D/archive/stock/EHAM.xml");
+    site.stall("/P3D/archive/stock/LFPG.xml");
+    EXPECT_FALSE(gf_downloadAirportForLearning("EHAM"));
+    EXPECT_FALSE(gf_downloadAirportForLearning("LFPG"));
+    EXPECT_TRUE(folder.logContains("===> Failed to download LFPG.xml"));
+    EXPECT_EQ(site.requestCount("/P3D/archive/stock/EHAM.xml") + site.requestCount("/P3D/archive/stock/LFPG.xml"), 1u);
     expectNoStrayFiles();
 }
 

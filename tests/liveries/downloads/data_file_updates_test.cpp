@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -139,6 +140,15 @@ TEST_F(DataFileUpdates, NoVersionInfoChangesNothing) {
     EXPECT_EQ(site.requestCount("/dbase.enc"), 0u);
     EXPECT_EQ(AIG_VERSION.value.get(), "1.0.0");
     EXPECT_EQ(stored("AIG_VERSION"), "-");
+    EXPECT_EQ(readFile(folder / g_dbaseEncFile), "installed dbase");
+
+    // A site that takes the request and never answers holds the start-up for
+    // seconds, not for the limits of a data file.
+    site.stall("/versions.json");
+    const auto start = std::chrono::steady_clock::now();
+    gf_checkDataFileVersions();
+    EXPECT_LE(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(site.requestCount("/versions.json"), 7u);
     EXPECT_EQ(readFile(folder / g_dbaseEncFile), "installed dbase");
 }
 
