@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "airports/park_airport_file.h"
 #include "feed/feed_shared.h"
 #include "feed/feed_test_support.h"
 #include "feed/service_endpoint.h"
@@ -119,6 +120,22 @@ TEST_F(StandIns, DataFilesComeFromTheSiteAndDecrypt) {
     EXPECT_EQ(readFile(m_folder / "dbase.xml"),
               readFile(lf_local(build::sourceDir) / "tests" / "data" / "dbase_sample.xml"));
     EXPECT_FALSE(gf_downloadFile("missing.enc", m_folder / "missing.enc"));
+    gf_resetDownloadSiteForTest();
+}
+
+// The check the traffic loop makes on the ground at an airport without a file
+// of its own, while the site takes the request and never answers: it ends
+// within seconds, and the next check does not ask again.
+TEST_F(StandIns, ASiteThatNeverAnswersHoldsTheParkAirportCheckForSeconds) {
+    gf_setDownloadSiteForTest(value("site_url"), localPath("site_ca"));
+    gf_forgetArchiveProbes();
+    for (const auto bound : {5000ms, 500ms}) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(gf_airportFileAvailable("LSZH"));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, bound);
+    }
+    EXPECT_TRUE(m_folder.logContains("curl: '" + value("site_url") + "P3D/archive/stock/LSZH.xml' => "));
+    gf_forgetArchiveProbes();
     gf_resetDownloadSiteForTest();
 }
 

@@ -4,7 +4,8 @@
 // over HTTPS on loopback until interrupted, with a certificate for localhost
 // made in CERTFOLDER. Prints "url=<base URL>" and "ca=<CA file>"; a demo build
 // points TOLVAREN_DOWNLOAD_BASE_URL and TOLVAREN_DOWNLOAD_CA_FILE at them.
-// Port 0 (the default) lets the system choose.
+// Port 0 (the default) lets the system choose. A file named "x.stall" makes
+// "x" a path that takes the request and never answers.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "download_site/download_site.h"
@@ -34,12 +36,19 @@ std::string lf_readAll(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+constexpr std::string_view stallSuffix = ".stall";
+
 // Serves each regular file under the folder; returns how many.
 int lf_serveFolder(zrb::tools::DownloadSite& site, const fs::path& folder) {
     int count = 0;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
-        site.serve("/" + fs::relative(entry.path(), folder).generic_string(), lf_readAll(entry.path()));
+        const std::string path = "/" + fs::relative(entry.path(), folder).generic_string();
+        if (path.ends_with(stallSuffix)) {
+            site.stall(path.substr(0, path.size() - stallSuffix.size()));
+            continue;
+        }
+        site.serve(path, lf_readAll(entry.path()));
         ++count;
     }
     return count;
