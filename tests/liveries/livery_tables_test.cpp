@@ -9,6 +9,10 @@
 #include "data_file_writer.h"
 #include "foundation/text_file.h"
 #include "liveries/dbase.h"
+#include "liveries/liveries_scanned_file.h"
+#include "liveries/livery_processing.h"
+#include "liveries/regcode_files.h"
+#include "liveries/scan_findings.h"
 #include "liveries/regcode_merge.h"
 #include "livery_fixture.h"
 #include "support/temp_folder.h"
@@ -130,6 +134,27 @@ TEST(Regcodes, UserFilesOverrideTheShippedFileAndReserveSpecialTitles) {
     EXPECT_TRUE(folder.logContains("Offline regcode files processed, results can be found in '"));
     EXPECT_TRUE(folder.logContains("1 special liveries"));
     EXPECT_FALSE(fs::exists(g_regcodesXmlFile));
+    resetLiveryTables();
+}
+
+// A result file of an earlier version holds a title in the legacy bytes of its
+// aircraft.cfg; the user's files name titles in UTF-8. They meet, and the
+// livery keeps its bytes for the simulator.
+TEST(Regcodes, AnEarlierResultFilesLegacyTitleMeetsTheUsersUtf8Files) {
+    LoggedFolder folder;
+    writeFile(g_liveriesScannedFile,
+              "<?xml version=\"1.0\"?>\n<meta><info name=\"author\" value=\"TLVR_P3D\"/><info name=\"date\" "
+              "value=\"Mar 02, 2024\"/><info name=\"version\" value=\"1.0.0\"/></meta>\n<liveries>"
+              "<liv airl=\"DLH\" type=\"A320\" title=\"DLH K\xF6ln\"/></liveries>\n");
+    resetLiveryTables();
+    gf_buildLiveryTables(lf_readLiveriesScannedXml(g_liveriesScannedFile));
+    writeFile(g_myRegcodesFolder / "mine.txt", "DLH K\xC3\xB6ln;D-AIQA\nDLH D\xC3\xBCsseldorf\n");
+    lf_processOfflineRegcodes();
+    EXPECT_EQ(g_regcodeMap.at("D-AIQA"), "DLH K\xF6ln");
+    g_dontUseTitles.clear();
+    lf_readDontUseTitles();
+    EXPECT_TRUE(lf_isDontUseTitle("DLH D\xFCsseldorf"));
+    g_dontUseTitles.clear();
     resetLiveryTables();
 }
 
