@@ -373,6 +373,15 @@ class Demo:
             failures.append("{} not removed ({})".format(o["atcId"], self.removal_reason(o)))
         if not self.objects:
             failures.append("no aircraft created")
+        # 6. The simulator knows titles by their aircraft.cfg's bytes: liveries
+        # from a legacy (Boeing) and from a UTF-8 file were both created, and
+        # no creation was refused.
+        titles = [o["title"] for o in self.objects.values()]
+        for kind, word in (("legacy code page", "K\ufffdln"), ("UTF-8", "\u0141\u00f3d\u017a")):
+            if not any(t.endswith(" " + word) for t in titles):
+                failures.append("no livery of a {} aircraft.cfg created".format(kind))
+        for r in self.refusals:
+            failures.append("creation of {} refused".format(r["title"]))
         return failures
 
     # ------------------------------------------------------------ picture

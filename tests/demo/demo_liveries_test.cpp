@@ -62,7 +62,8 @@ TEST_F(DemoLiveries, TheScanFindsEveryGeneratedLiveryWithItsAirlineTypeAndRegist
                         (livery.cargo ? "cargo" : "passengers"));
     EXPECT_THAT(found, UnorderedElementsAreArray(expected));
     EXPECT_EQ(registrations.size(), count);
-    EXPECT_EQ(generated.front().title, "Demo Boeing 737-800 KLM PH-BXA");
+    EXPECT_EQ(generated.front().title, "Demo Boeing 737-800 KLM PH-BXA K\xF6ln");
+    EXPECT_EQ(generated[2].title, "Demo Embraer E190 KLM Cityhopper PH-EZA \xC5\x81\xC3\xB3" "d\xC5\xBA");
     EXPECT_FALSE(m_folder.logContains("===>")) << readFile(m_folder / "Log.txt");
 }
 

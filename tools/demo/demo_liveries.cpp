@@ -71,6 +71,14 @@ std::string lf_letters(std::size_t number, std::size_t width) {
     return letters;
 }
 
+// The simulator knows a title by the bytes of its aircraft.cfg, and add-ons
+// write both kinds: Boeing files in the legacy code page (Windows-1252),
+// the others in UTF-8, with a character that code page lacks. A type's folder
+// holds one manufacturer, so each file is of one kind.
+std::string lf_placeName(const DemoFleet& fleet) {
+    return fleet.manufacturer == "Boeing" ? "K\xF6ln" : "\xC5\x81\xC3\xB3" "d\xC5\xBA";
+}
+
 std::string lf_typeFolder(const DemoFleet& fleet, std::size_t part) {
     return fmt::format("Demo {} {} {:02}", fleet.manufacturer, fleet.model, part + 1);
 }
@@ -143,8 +151,8 @@ std::vector<DemoLivery> gf_demoLiveries(std::size_t count) {
         livery.type = fleet.type;
         livery.cargo = fleet.cargo;
         livery.registration = fleet.regPrefix + fleet.regFirst + lf_letters(serial, suffixLetters);
-        livery.title = fmt::format("Demo {} {} {} {}", fleet.manufacturer, fleet.model, fleet.airlineName,
-                                   livery.registration);
+        livery.title = fmt::format("Demo {} {} {} {} {}", fleet.manufacturer, fleet.model, fleet.airlineName,
+                                   livery.registration, lf_placeName(fleet));
         std::size_t& inType = perType[fleet.manufacturer + " " + fleet.model];
         livery.folder = lf_typeFolder(fleet, inType / liveriesPerFolder);
         livery.texture = fmt::format("{} {}", fleet.airline, livery.registration);
