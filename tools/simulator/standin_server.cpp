@@ -216,13 +216,16 @@ void SimStandin::readerLoop(ConnectionPtr connection) {
 }
 
 void SimStandin::closeConnection(const ConnectionPtr& connection, bool reset) {
+    // Asked before the connection counts as closed: a reader that sees it
+    // closed between its packets, without the shutdown's wake-up, must still
+    // close with the reset.
+    if (reset) connection->resetOnClose.store(true);
     if (connection->closed.exchange(true)) return;
     {
         std::lock_guard sendLock(connection->sendMutex);
         if (reset) {
             // Wakes the reader, which then closes the socket with linger 0 so
             // that the peer sees a reset; only the reader closes the descriptor.
-            connection->resetOnClose.store(true);
             if (connection->fd >= 0) ::shutdown(connection->fd, SHUT_RD);
         } else if (connection->fd >= 0) {
             ::shutdown(connection->fd, SHUT_RDWR);
