@@ -26,6 +26,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "simulator/wire.h"
@@ -185,6 +186,12 @@ public:
     // Exception `code` (22 CREATE_OBJECT_FAILED, or 11 TOO_MANY_OBJECTS as a
     // full simulator answers) for the next creations.
     void failNextCreates(int count, std::uint32_t code = 22);
+    // The next creations wait, as behind a slow model load: no object, no
+    // AssignedObjectId, no ObjectAdded, until releaseDelayedCreates() makes
+    // them in order as the creation would have then. A connection closed
+    // meanwhile loses its held creations.
+    void delayNextCreates(int count);
+    void releaseDelayedCreates();
     // The object leaves the world without "ObjectRemoved", as one the
     // simulator lost; a removal of it is then answered UNRECOGNIZED_ID.
     void forgetObject(std::uint32_t objectId);
@@ -249,6 +256,7 @@ private:
     void onRequestDataByType(Connection& c, const ClientPacket& p);
     void onSetData(Connection& c, const ClientPacket& p);
     void onCreate(Connection& c, const ClientPacket& p);
+    void makeCreation(Connection& c, const ClientPacket& p);
     void onRemove(Connection& c, const ClientPacket& p);
     void onReleaseControl(Connection& c, const ClientPacket& p);
     void onTransmitEvent(Connection& c, const ClientPacket& p);
@@ -300,6 +308,8 @@ private:
     std::uint32_t m_nextObjectId = 100;
     int m_failCreates = 0;
     std::uint32_t m_failCreatesCode = 22;
+    int m_delayCreates = 0;
+    std::vector<std::pair<std::uint32_t, ClientPacket>> m_delayedCreates;  // connection id, packet
     int m_failFlightPlans = 0;
     std::vector<RecordedEvent> m_events;
     std::vector<RecordedFlightPlan> m_flightPlans;

@@ -340,6 +340,15 @@ void SimStandin::onSetData(Connection& c, const ClientPacket& p) {
 }
 
 void SimStandin::onCreate(Connection& c, const ClientPacket& p) {
+    if (m_delayCreates > 0) {
+        --m_delayCreates;
+        m_delayedCreates.emplace_back(c.id, p);
+        return;
+    }
+    makeCreation(c, p);
+}
+
+void SimStandin::makeCreation(Connection& c, const ClientPacket& p) {
     ByteReader r(p.bytes);
     bool titleEnds = false;
     bool tailEnds = false;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "simconnect/protocol.h"
 #include "simulator/flight_record.h"
@@ -468,6 +469,23 @@ void SimStandin::failNextCreates(int count, std::uint32_t code) {
     std::lock_guard lock(m_stateMutex);
     m_failCreates = count;
     m_failCreatesCode = code;
+}
+
+void SimStandin::delayNextCreates(int count) {
+    std::lock_guard lock(m_stateMutex);
+    m_delayCreates = count;
+}
+
+void SimStandin::releaseDelayedCreates() {
+    {
+        std::lock_guard lock(m_stateMutex);
+        for (const auto& [connectionId, packet] : std::exchange(m_delayedCreates, {})) {
+            const auto c = std::find_if(m_connections.begin(), m_connections.end(),
+                                        [id = connectionId](const ConnectionPtr& x) { return x->id == id; });
+            if (c != m_connections.end() && !(*c)->closed.load()) makeCreation(**c, packet);
+        }
+    }
+    flushOutboxes();
 }
 
 void SimStandin::forgetObject(std::uint32_t objectId) {
