@@ -260,6 +260,9 @@ namespace {
 void lf_creationAnswered(std::uint32_t sendId, SimNoticeKind kind) {
     const std::uint32_t hexId = lf_takePendingCreate(sendId);
     if (hexId != 0) gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(kind)});
+    // Refused after it was given up (the manager heard of it then): otherwise
+    // its record would remove the next stranger's object under its callsign.
+    if (hexId == 0) lf_forgetGivenUpCreate(sendId);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // range (101), which also tells which creation became which object.
 #include <algorithm>
 
+#include "foundation/log.h"
 #include "foundation/log_repeats.h"
 #include "simconnect/received.h"
 #include "simlink/sim_client.h"
@@ -59,6 +60,15 @@ std::uint32_t lf_takePendingHexId(const std::string& callsign) {
 void lf_newObjectInRange(std::uint32_t objectId, double agl, double groundAlt, std::uint32_t onGround,
                          const std::string& atcId) {
     const std::uint32_t hexId = atcId.empty() ? 0 : lf_takePendingHexId(atcId);
+    if (hexId == 0 && !atcId.empty()) {
+        // Nobody would own it: it would stand in the simulator until the program closes.
+        if (const auto givenUp = lf_takeGivenUpCreate(atcId)) {
+            gf_logMarked("! Simcon object {} came for a creation given up, hexid:{}, callsign: '{}': removed",
+                         objectId, givenUp->hexId, atcId);
+            gf_queueRemoval(objectId);
+            return;
+        }
+    }
     if (hexId == 0) {
         g_spawnedElsewhereLines.write("just spawned, but not by {}, oid: {}, callsign '{}', altaboveGnd:{:.0f} ft, "
                                       "onground:{}, gnd_alt:{:.0f} ft",

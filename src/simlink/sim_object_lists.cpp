@@ -20,6 +20,7 @@ struct AddedEntry {
 std::vector<PendingCreate> g_pendingCreates;
 std::vector<std::uint32_t> g_addedObjects;
 std::vector<PendingRemoval> g_pendingRemovals;
+std::vector<PendingCreate> g_givenUpCreates;  // oldest first
 // The added objects in the order they came, with the latest report of each:
 // the range reply takes entries out of g_addedObjects in any order, the age
 // limit and the cap take the oldest first.
@@ -64,7 +65,27 @@ std::vector<PendingCreate> lf_takeUnansweredCreates() {
     lf_forgetAddedBeyond(g_maxAddedObjects, requests);
     std::copy_if(g_pendingCreates.begin(), g_pendingCreates.end(), std::back_inserter(unanswered), expired);
     std::erase_if(g_pendingCreates, expired);
+    for (const PendingCreate& p : unanswered) {
+        if (g_givenUpCreates.size() >= objectListReserve) g_givenUpCreates.erase(g_givenUpCreates.begin());
+        g_givenUpCreates.push_back(p);
+    }
     return unanswered;
+}
+
+std::optional<PendingCreate> lf_takeGivenUpCreate(const std::string& callsign) {
+    const auto it = std::find_if(g_givenUpCreates.begin(), g_givenUpCreates.end(),
+                                 [&callsign](const PendingCreate& p) { return p.callsign == callsign; });
+    if (it == g_givenUpCreates.end()) return std::nullopt;
+    PendingCreate taken = std::move(*it);
+    g_givenUpCreates.erase(it);
+    return taken;
+}
+
+void lf_forgetGivenUpCreate(std::uint32_t sendId) {
+    if (sendId == 0) return;
+    const auto it = std::find_if(g_givenUpCreates.begin(), g_givenUpCreates.end(),
+                                 [sendId](const PendingCreate& p) { return p.sendId == sendId; });
+    if (it != g_givenUpCreates.end()) g_givenUpCreates.erase(it);
 }
 
 std::uint32_t lf_takePendingCreate(std::uint32_t sendId) {
@@ -105,11 +126,13 @@ void lf_resetObjectLists() {
     g_pendingCreates.clear();
     g_addedObjects.clear();
     g_pendingRemovals.clear();
+    g_givenUpCreates.clear();
     g_addedOrder.clear();
     g_latestAddedSerial.clear();
     g_pendingCreates.reserve(objectListReserve);
     g_addedObjects.reserve(objectListReserve);
     g_pendingRemovals.reserve(objectListReserve);
+    g_givenUpCreates.reserve(objectListReserve);
 }
 
 }  // namespace zrb

@@ -1,8 +1,9 @@
 #pragma once
 // The two lists that pair a creation with the object the simulator made of
 // it: the creations sent and not yet answered, and the objects "ObjectAdded"
-// reported and the range reply has not yet matched; and the removals sent
-// lately, so that an exception that names one tells which object is gone.
+// reported and the range reply has not yet matched; the creations given up
+// unanswered, whose object may still come; and the removals sent lately, so
+// that an exception that names one tells which object is gone.
 //
 // Threads: "SimClient" thread only (the flush appends, the dispatch matches);
 // emptied at the start of each SimClient thread, after the previous one has
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,8 +53,18 @@ inline constexpr std::size_t g_maxAddedObjects = 1000;
 void lf_noteAddedObject(std::uint32_t objectId);
 
 // The pending creations g_pendingCreateRangeRequests did not answer, taken
-// out of the list; the added objects past their age are forgotten first.
+// out of the list and remembered as given up; the added objects past their
+// age are forgotten first.
 std::vector<PendingCreate> lf_takeUnansweredCreates();
+
+// A creation given up under this callsign, taken out of the remembered ones
+// (the oldest is forgotten beyond 256): an object that comes under it late,
+// claimed by no pending creation, is its object, or its twin's when the twin
+// took the late one.
+std::optional<PendingCreate> lf_takeGivenUpCreate(const std::string& callsign);
+// The creation given up that was sent with this id is refused after all: no
+// object will come of it.
+void lf_forgetGivenUpCreate(std::uint32_t sendId);
 
 // The pending creation this exception answers (by send id) is done: its hex
 // id, or 0 when no creation was sent with that id.

@@ -164,6 +164,39 @@ TEST_F(Dispatch, TheRangeReplyMatchesCreationsByCallsignAndReportsGroundData) {
     lf_pendingCreates().push_back(PendingCreate{11, 0x333333, "DLH5", g_rangeRequestsSent.load()});
     dispatch(inRangeMsg(1005, 5.0, 0.0, 1, "DLH5"));
     EXPECT_TRUE(noticesOfKind(SimNoticeKind::liveCreated).empty());
+
+    // Its object may still come: the twin flies the first under the callsign,
+    // and the one nobody claims is removed, one per creation given up. Without
+    // a twin the late one is removed; a creation refused after all makes none.
+    const auto arrive = [](std::uint32_t objectId, const char* callsign) {
+        dispatch(addRemoveMsg(eventObjectAdded, objectId));
+        dispatch(inRangeMsg(objectId, 5.0, 0.0, 1, callsign));
+    };
+    for (const std::uint32_t objectId : {1007, 1008, 1009}) arrive(objectId, "DLH5");
+    lf_pendingCreates().push_back(PendingCreate{12, 0x444444, "AFR7", g_rangeRequestsSent.load()});
+    lf_pendingCreates().push_back(PendingCreate{13, 0x555555, "BAW2", g_rangeRequestsSent.load()});
+    g_rangeRequestsSent += 100;
+    ASSERT_EQ(lf_takeUnansweredCreates().size(), 2U);
+    dispatch(exceptionMsg(excCreateObjectFailed, 13, 1));
+    arrive(1010, "AFR7");
+    arrive(1011, "BAW2");
+    const auto late = gf_takeSimNotices();
+    ASSERT_EQ(late.size(), 1U);
+    EXPECT_EQ(late[0].kind, static_cast<std::uint32_t>(SimNoticeKind::liveCreated));
+    EXPECT_EQ(late[0].objectId, 1007U);
+    EXPECT_EQ(late[0].hexId, 0x333333U);
+    EXPECT_EQ(gf_queuedRemovals(), (std::vector<std::uint32_t>{1008, 1010}));
+    const auto lines = m_folder.logLines();
+    const auto count = [&lines](const std::string& text) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&text](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    EXPECT_EQ(count("! Simcon object 1008 came for a creation given up, hexid:2236962, callsign: 'DLH5': removed"), 1);
+    EXPECT_EQ(count("! Simcon object 1010 came for a creation given up, hexid:4473924, callsign: 'AFR7': removed"), 1);
+    EXPECT_EQ(count("came for a creation given up"), 2);
+    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 1009, callsign 'DLH5'"), 1);
+    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 1011, callsign 'BAW2'"), 1);
+    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 10"), 3);  // 1003 above, 1009, 1011
 }
 
 TEST_F(Dispatch, ExceptionsAreHandledByCode) {

@@ -3,8 +3,8 @@
 // the simulator full, blocked, removed as a ghost, a time shift) is given to
 // the next aircraft reported there; twins under one callsign keep their own
 // objects, and a creation never answered holds its twin back only for a
-// while; an object the simulator lost goes with its removal and comes back
-// with the feed.
+// while, its object removed should it come late; an object the simulator lost
+// goes with its removal and comes back with the feed.
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
@@ -140,12 +140,17 @@ TEST(StandClaimsScenario, TwinsUnderOneCallsignKeepTheirOwnObjects) {
 }
 
 // A creation never answered (its object removed before a range reply saw it,
-// or refused under a send id the link did not know) holds its twin back for
-// 100 range requests, not for good: then it ends as refused, its livery not
-// blamed, and the twin is created at once.
+// refused under a send id the link did not know, or made only later) holds
+// its twin back for 100 range requests, not for good: then it ends as refused,
+// its livery not blamed, and the twin is created at once. When its object does
+// come, before the twin's own or after it, the twin flies the first and the
+// other is removed.
 TEST(StandClaimsScenario, ATwinWaitsForACreationNeverAnsweredOnlyAHundredRangeRequests) {
-    for (const bool removed : {true, false}) {
-        SCOPED_TRACE(removed ? "removed" : "unknown send id");
+    enum class Way { removed, unknownSendId, lateBeforeTwin, lateAfterTwin };
+    const char* const names[] = {"removed", "unknown send id", "late before the twin's", "late after the twin's"};
+    for (const Way way : {Way::removed, Way::unknownSendId, Way::lateBeforeTwin, Way::lateAfterTwin}) {
+        SCOPED_TRACE(names[static_cast<int>(way)]);
+        const bool late = way == Way::lateBeforeTwin || way == Way::lateAfterTwin;
         ScenarioOptions options;
         options.passesPerFrame = 1 << 30;
         TrafficScenario s(options);
@@ -158,13 +163,14 @@ TEST(StandClaimsScenario, ATwinWaitsForACreationNeverAnsweredOnlyAHundredRangeRe
             s.passes(500);
         }
         ASSERT_TRUE(s.passUntil([] { return gf_queuedCreates().size() == 2; }, 3000));
-        if (!removed) s.sim().failNextCreates(1);
+        if (way == Way::unknownSendId) s.sim().failNextCreates(1);
+        if (late) s.sim().delayNextCreates(way == Way::lateBeforeTwin ? 2 : 1);  // before: the twin's waits too
         lf_onFrameFlushQueues();  // the harness dispatches on this thread
         ASSERT_EQ(lf_pendingCreates().size(), 1U);
         const PendingCreate first = lf_pendingCreates()[0];
-        if (!removed) lf_pendingCreates()[0].sendId = 0;  // as when the link could not tell it
+        if (way == Way::unknownSendId) lf_pendingCreates()[0].sendId = 0;  // as when the link could not tell it
         s.settle();
-        if (removed) {
+        if (way == Way::removed) {
             gf_queueRemoval(s.sim().creations().at(0).objectId);
             s.frame();
         }
@@ -180,7 +186,35 @@ TEST(StandClaimsScenario, ATwinWaitsForACreationNeverAnsweredOnlyAHundredRangeRe
             fmt::format("create not answered within 100 range requests, hexid:{}, callsign: 'DLH5'", first.hexId);
         EXPECT_THAT(s.folder().logLines(), ::testing::Contains(::testing::HasSubstr(line)).Times(1));
         const std::uint32_t twin = first.hexId == a320.hexId ? b738.hexId : a320.hexId;
+        if (way == Way::lateAfterTwin)
+            ASSERT_TRUE(s.passUntil([&] { return stateOf(twin) == LifecycleState::active; }, 1000));
+        if (late) s.sim().releaseDelayedCreates();
         EXPECT_TRUE(s.passUntil([&] { return stateOf(twin) == LifecycleState::active; }, 1000));
+        if (!late) continue;
+
+        // Every object left in the simulator is one the manager flies.
+        const auto owned = [&] {
+            const auto objects = s.sim().aiObjects();
+            return std::all_of(objects.begin(), objects.end(), [](const auto& o) {
+                return std::any_of(g_liveList.begin(), g_liveList.end(),
+                                   [&o](const LiveAc& a) { return a.objectId == o.objectId; });
+            });
+        };
+        for (int i = 0; i < 1000 && !owned(); ++i) {
+            s.frame();
+            s.pass();
+        }
+        EXPECT_TRUE(owned());
+        const auto made = s.sim().creations();
+        ASSERT_EQ(made.size(), 2U);
+        EXPECT_EQ(s.sim().aiObjects().size(), 1U);
+        EXPECT_EQ(stateOf(twin), LifecycleState::active);
+        EXPECT_EQ(gf_findLive(twin)->objectId, made[0].objectId) << "the first to come";
+        EXPECT_EQ(s.sim().removals(), std::vector<std::uint32_t>{made[1].objectId});
+        const auto removedLine = fmt::format("! Simcon object {} came for a creation given up", made[1].objectId);
+        EXPECT_THAT(s.folder().logLines(), ::testing::Contains(::testing::HasSubstr(removedLine)).Times(1));
+        EXPECT_THAT(s.folder().logLines(), ::testing::Contains(::testing::HasSubstr("given up")).Times(1));
+        EXPECT_THAT(s.folder().logLines(), ::testing::Not(::testing::Contains(::testing::HasSubstr("just spawned"))));
     }
 }
 
