@@ -6,6 +6,7 @@
 
 #include "airports/aircraft_keys.h"
 #include "config/parameters.h"
+#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "liveries/dbase.h"
@@ -170,6 +171,8 @@ int lf_matchFallback(AcIdentity& aircraft) {
     return 0;
 }
 
+// Log.txt is UTF-8; the title keeps the bytes of its aircraft.cfg, which may
+// be legacy text.
 void lf_acceptMatch(AcIdentity& aircraft, int step) {
     if (gf_isFailedTitle(aircraft.title)) {
         aircraft.title = {};
@@ -181,7 +184,7 @@ void lf_acceptMatch(AcIdentity& aircraft, int step) {
         return;
     }
     ++g_matchCounts[static_cast<std::size_t>(step - 1)];
-    if (LOG.value) gf_logLine("          {} ={}= {}", gf_acLogKey(aircraft), step, aircraft.title);
+    if (LOG.value) gf_logLine("          {} ={}= {}", gf_acLogKey(aircraft), step, gf_legacyTextToUtf8(aircraft.title));
     aircraft.fsltl = aircraft.title.find(fsltlMark) != std::string_view::npos ? 1 : 0;
 }
 
@@ -191,7 +194,7 @@ bool lf_acceptStatic(AcIdentity& aircraft, int step) {
         aircraft.title = {};
         return false;
     }
-    if (LOG.value) gf_logLine("          {} ={}= {}", gf_acLogKey(aircraft), step, aircraft.title);
+    if (LOG.value) gf_logLine("          {} ={}= {}", gf_acLogKey(aircraft), step, gf_legacyTextToUtf8(aircraft.title));
     return true;
 }
 
@@ -228,7 +231,7 @@ void gf_matchLiveryLive(AcIdentity& aircraft) {
 
 bool gf_matchLiveryStatic(AcIdentity& aircraft, const Stand& stand) {
     if (!aircraft.title.empty()) {
-        if (LOG.value) gf_logLine("          {} =s= {}", gf_acLogKey(aircraft), aircraft.title);
+        if (LOG.value) gf_logLine("          {} =s= {}", gf_acLogKey(aircraft), gf_legacyTextToUtf8(aircraft.title));
         return true;
     }
     aircraft.cargo = stand.cargo;

@@ -136,7 +136,7 @@ bool gf_readAigRegcodesDocument(const pugi::xml_document& doc, RegcodeEntries& o
     for (const pugi::xml_node livery : doc.child("AIG-regcodes").children("livery")) {
         std::string title = gf_getAttrString(livery, "title");
         if (!first && title == previousTitle) {
-            gf_logMarked("SAME AS PREVIOUS title '{}'", title);
+            gf_logMarked("SAME AS PREVIOUS title '{}'", gf_legacyTextToUtf8(title));
             ok = false;
             continue;
         }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "feed/feed_shared.h"
+#include "foundation/ansi_text.h"
 #include "foundation/log.h"
 #include "foundation/time.h"
 #include "shell/common/message_line.h"
@@ -46,10 +47,13 @@ void lf_clearQueuesLocked() {
     g_posSend.clear();
 }
 
+// Log.txt is UTF-8; the title keeps the bytes of its aircraft.cfg, which may
+// be legacy text.
 void lf_refuseCreate(const CreateAcRequest& request, FlushReport& report) {
     gf_logMarked("! Simcon create refused, hexid:{}, liv: '{}', callsign: '{}' (a callsign holds at most {} and a "
                  "title at most {} characters)",
-                 request.hexId, request.title, request.callsign, g_maxCallsignChars, g_maxTitleChars);
+                 request.hexId, gf_legacyTextToUtf8(request.title), request.callsign, g_maxCallsignChars,
+                 g_maxTitleChars);
     report.refusedHexIds.push_back(request.hexId);
 }
 
@@ -70,7 +74,7 @@ void lf_createAcInSim(SimConnectHandle handle, const CreateAcRequest& request, F
     }
     if (!gf_succeeded(hr)) {
         gf_logMarked("! Simcon call to create ac in sim failed, hexid:{}, liv: '{}', callsign: {})", request.hexId,
-                     request.title, request.callsign);
+                     gf_legacyTextToUtf8(request.title), request.callsign);
         report.requestFailed = true;
         return;
     }

@@ -247,11 +247,24 @@ TEST_F(LiveryMatcher, StaticAircraftTakeTheStandsCargoFlagAndAreNotCounted) {
     EXPECT_FALSE(gf_matchLiveryStatic(none, paxStand));
     EXPECT_TRUE(m_folder.logContains("A1      : " + gf_callsignRegKey(none) + " no livery match ..."));
 
+    // A title keeps the legacy bytes of its aircraft.cfg; Log.txt is UTF-8.
+    g_regcodeMap.emplace("PH-MUL", gf_keepTitle("KLM B738 M\xFCller"));
+    AcIdentity owned = aircraft("KLM", "B738", "PH-MUL");
+    EXPECT_TRUE(gf_matchLiveryStatic(owned, paxStand));
+    EXPECT_TRUE(gf_matchLiveryStatic(owned, paxStand));  // with its title now
+    EXPECT_TRUE(m_folder.logContains(gf_acLogKey(owned) + " =1= KLM B738 M\xC3\xBCller"));
+    EXPECT_TRUE(m_folder.logContains(gf_acLogKey(owned) + " =s= KLM B738 M\xC3\xBCller"));
+
     g_failedTitles.push_back(lf_findIndexedTitle("ZZZ B763"));
     AcIdentity refused = aircraft("UAE", "B763");
     EXPECT_FALSE(gf_matchLiveryStatic(refused, paxStand));
     EXPECT_TRUE(refused.title.empty());
     EXPECT_EQ(g_matchCounts, before);
+
+    AcIdentity live = aircraft("KLM", "B737", "PH-MUL");
+    gf_matchLiveryLive(live);
+    EXPECT_TRUE(m_folder.logContains(gf_acLogKey(live) + " =1= KLM B738 M\xC3\xBCller"));
+    EXPECT_TRUE(m_folder.logIsUtf8());
 }
 
 TEST_F(LiveryMatcher, TheSummaryListsEveryStep) {

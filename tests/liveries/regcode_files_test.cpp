@@ -113,12 +113,15 @@ TEST(RegcodeXml, ReadsEntriesAndSkipsATitleRepeatedRightAfterItself) {
               "<livery title=\"C\"/>"
               "<other title=\"D\" reg=\"D-DDDD\"/>"
               "<livery title=\"A\" reg=\"D-AAAD\" special=\"Yes\"/>"
+              "<livery title=\"M\xFCller\"/><livery title=\"M\xFCller\"/>"  // legacy text, Log.txt stays UTF-8
               "</AIG-regcodes>");
     RegcodeEntries entries;
     EXPECT_FALSE(gf_readAigRegcodesXml(entries));
     EXPECT_TRUE(folder.logContains("===> SAME AS PREVIOUS title 'A'"));
-    EXPECT_TRUE(folder.logContains("4 liveries read from "));
-    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_TRUE(folder.logContains("===> SAME AS PREVIOUS title 'M\xC3\xBCller'"));
+    EXPECT_TRUE(folder.logIsUtf8());
+    EXPECT_TRUE(folder.logContains("5 liveries read from "));
+    ASSERT_EQ(entries.size(), 5u);
     // Registrations without a length test; empty pieces dropped.
     EXPECT_EQ(entries[0].registrations, (Regs{"D-AAAA", "D-AAAB"}));
     EXPECT_TRUE(entries[0].special);

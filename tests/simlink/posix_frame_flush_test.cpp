@@ -162,13 +162,15 @@ TEST_F(FrameFlush, LightsGoInTheirOrderAndTheUserIsNeverRemoved) {
 }
 
 TEST_F(FrameFlush, TextsTooLongForTheSimulatorFailOneAircraftNotTheRun) {
-    gf_queueCreateAc(lf_create("ABCDEFGHIJKL", 0x100001));                       // 12 characters
+    gf_queueCreateAc(lf_create("ABCDEFGHIJKL", 0x100001, "B738 M\xFCller"));     // 12 characters, legacy title
     gf_queueCreateAc(lf_create("KLM1", 0x100002, std::string(256, 'T')));        // 256 characters
     gf_queueCreateAc(lf_create("KLM2", 0x100003));
     m_standin->emitFrame();
     ASSERT_TRUE(waitForNotice(SimNoticeKind::creationFailed, 0x100002));
     EXPECT_TRUE(waitForNotice(SimNoticeKind::creationFailed, 0x100001));
-    EXPECT_TRUE(m_folder.logContains("! Simcon create refused, hexid:1048577"));
+    // Log.txt is UTF-8 whatever the bytes of the title.
+    EXPECT_TRUE(m_folder.logContains("! Simcon create refused, hexid:1048577, liv: 'B738 M\xC3\xBCller'"));
+    EXPECT_TRUE(m_folder.logIsUtf8());
     // The one creation that fits reaches the stand-in a moment after the notices.
     const auto creations = [&] {
         const auto opcodes = clientOpcodes();

@@ -282,7 +282,14 @@ TEST_F(Dispatch, MalformedTruncatedAndUnexpectedMessagesAreLoggedAndDropped) {
 }
 
 TEST_F(Dispatch, ARequestErrorWhileStoppingKeepsTheFirstReason) {
-    gf_simConnectRequestError();
+    // A creation the link cannot send is a request error. Log.txt is UTF-8
+    // whatever the bytes of the title.
+    g_hSimConnect = reinterpret_cast<SimConnectHandle>(std::uintptr_t{7});  // no such link
+    gf_queueCreateAc(CreateAcRequest{{}, "DLH1", "B738 M\xFCller", 0x100001});
+    lf_onFrameFlushQueues();
+    g_hSimConnect = nullptr;
+    EXPECT_TRUE(m_folder.logContains("call to create ac in sim failed, hexid:1048577, liv: 'B738 M\xC3\xBCller'"));
+    EXPECT_TRUE(m_folder.logIsUtf8());
     EXPECT_TRUE(g_simConnectError);
     EXPECT_EQ(gf_exitReason(), ExitReason::simConnectError);
     EXPECT_EQ(gf_restartDelaySeconds(), 9U);

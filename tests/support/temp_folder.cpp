@@ -53,6 +53,37 @@ bool LoggedFolder::logContains(const std::string& text) const {
     return false;
 }
 
+// The well-formed byte sequences as the Unicode standard tables them: no
+// overlong form, no surrogate, nothing above U+10FFFF.
+bool LoggedFolder::logIsUtf8() const {
+    const std::string text = readFile(m_folder / "Log.txt");
+    const auto at = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U; };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned lead = at(i);
+        std::size_t tail = 0;
+        unsigned low = 0x80;
+        unsigned high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            tail = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            tail = 2;
+            low = lead == 0xE0 ? 0xA0 : low;
+            high = lead == 0xED ? 0x9F : high;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            tail = 3;
+            low = lead == 0xF0 ? 0x90 : low;
+            high = lead == 0xF4 ? 0x8F : high;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (tail > 0 && (at(i + 1) < low || at(i + 1) > high)) return false;
+        for (std::size_t k = 2; k <= tail; ++k)
+            if (at(i + k) < 0x80 || at(i + k) > 0xBF) return false;
+        i += tail + 1;
+    }
+    return true;
+}
+
 void writeFile(const fs::path& path, const std::string& bytes) {
     if (path.has_parent_path()) fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -47,6 +47,8 @@ public:
     std::vector<std::string> logLines() const;
     // True when a line of Log.txt contains the text.
     bool logContains(const std::string& text) const;
+    // True when Log.txt is well-formed UTF-8 throughout.
+    bool logIsUtf8() const;
 
 private:
     TempFolder m_folder;
