@@ -162,6 +162,16 @@ TEST_F(Notices, FailedCreationsAndBlockedCallsigns) {
     // Erasing moved records: they are looked up again.
     EXPECT_EQ(gf_findLive(10002)->dropFromList, 1);
     EXPECT_EQ(gf_findLive(10003)->fs, LifecycleState::removingfromsim);
+
+    // The window and Log.txt show a title in the legacy bytes of its aircraft.cfg as UTF-8.
+    static const std::string legacy = "Stand-in M\xFCller";
+    addLive(10004, "DLH4", "A320", LifecycleState::adding2sim).title = legacy;
+    push(SimNoticeKind::creationFailed, 0, 10004);
+    gf_processSimNotices();
+    const std::string shown = "DLH4 'Stand-in M\xC3\xBCller' could not be created by your Sim!";
+    EXPECT_EQ(gf_messageLineView().message, shown);
+    EXPECT_TRUE(m_folder.logContains(shown));
+    EXPECT_TRUE(m_folder.logIsUtf8());
 }
 
 // Each way a live record leaves the list lets go of the stand it claimed,
