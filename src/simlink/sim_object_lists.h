@@ -39,11 +39,12 @@ std::vector<std::uint32_t>& lf_addedObjects();
 // object that this many requests did not match can no longer be one of ours.
 inline std::atomic<std::uint64_t> g_rangeRequestsSent{0};
 inline constexpr std::uint64_t g_addedObjectRangeRequests = 50;
-// A creation that this many range requests did not answer never will (its
-// object was removed before a reply saw it, or its refusal named no send id
-// of ours): twice the added objects' limit, so that an object the simulator
-// did make of it is forgotten by then and no reply gives it to a later
-// creation under the same callsign.
+// A creation that this many range requests did not answer is given up (its
+// object was removed before a reply saw it, its refusal named no send id of
+// ours, or its model is still loading): twice the added objects' limit, so
+// that an object the simulator made of it long before is forgotten by then.
+// One that comes later is removed (lf_takeGivenUpCreate), whichever of it and
+// a twin's the reply gives to the twin.
 inline constexpr std::uint64_t g_pendingCreateRangeRequests = 2 * g_addedObjectRangeRequests;
 // More objects than the simulator holds at once are no creations of ours.
 inline constexpr std::size_t g_maxAddedObjects = 1000;
