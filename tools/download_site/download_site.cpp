@@ -34,6 +34,21 @@ void DownloadSite::start(int port) {
             response.status = 503;
             return;
         }
+        if (const auto stall = m_bodyStalls.find(request.path); stall != m_bodyStalls.end()) {
+            response.status = 200;
+            response.set_chunked_content_provider(
+                "application/octet-stream",
+                [this, first = stall->second, sent = false](std::size_t, httplib::DataSink& sink) mutable {
+                    if (!sent) {
+                        sent = true;
+                        return sink.write(first.data(), first.size());
+                    }
+                    std::unique_lock wait(m_mutex);
+                    m_wake.wait(wait, [this] { return m_stopping; });
+                    return false;
+                });
+            return;
+        }
         if (const auto trickle = m_trickles.find(request.path); trickle != m_trickles.end()) {
             const Trickle t = trickle->second;
             response.status = 200;
@@ -88,6 +103,11 @@ void DownloadSite::serve(const std::string& path, std::string body, int status) 
 void DownloadSite::trickle(const std::string& path, std::size_t bytesPerSecond, std::size_t totalBytes) {
     std::lock_guard lock(m_mutex);
     m_trickles[path] = Trickle{bytesPerSecond, totalBytes};
+}
+
+void DownloadSite::stallBody(const std::string& path, std::string firstBytes) {
+    std::lock_guard lock(m_mutex);
+    m_bodyStalls[path] = std::move(firstBytes);
 }
 
 void DownloadSite::remove(const std::string& path) {

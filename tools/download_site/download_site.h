@@ -48,6 +48,10 @@ public:
     void remove(const std::string& path);
     // The path answers nothing until the site is stopped.
     void stall(const std::string& path);
+    // The path answers 200 and the first bytes of its body, then nothing more
+    // until the site is stopped: a client that wants only the answer has it, one
+    // that wants the file waits.
+    void stallBody(const std::string& path, std::string firstBytes);
     // The path answers 200 and then a few bytes at a time, bytesPerSecond in
     // all, until it has sent totalBytes or the site is stopped.
     void trickle(const std::string& path, std::size_t bytesPerSecond, std::size_t totalBytes);
@@ -70,7 +74,7 @@ private:
     std::thread m_thread;
     int m_port = 0;
     bool m_https = false;
-    mutable std::mutex m_mutex;          // owns m_replies, m_stalled, m_trickles, m_requests, m_stopping
+    mutable std::mutex m_mutex;          // owns m_replies, m_stalled, m_trickles, m_bodyStalls, m_requests, m_stopping
     std::condition_variable m_wake;      // wakes stalled replies when the site stops
     std::map<std::string, Reply> m_replies;
     std::vector<std::string> m_stalled;
@@ -79,6 +83,7 @@ private:
         std::size_t totalBytes = 0;
     };
     std::map<std::string, Trickle> m_trickles;
+    std::map<std::string, std::string> m_bodyStalls;  // path -> the bytes sent before the stall
     std::vector<Request> m_requests;
     bool m_stopping = false;
 };

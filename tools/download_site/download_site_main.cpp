@@ -5,7 +5,15 @@
 // made in CERTFOLDER. Prints "url=<base URL>" and "ca=<CA file>"; a demo build
 // points TOLVAREN_DOWNLOAD_BASE_URL and TOLVAREN_DOWNLOAD_CA_FILE at them.
 // Port 0 (the default) lets the system choose. A file named "x.stall" makes
-// "x" a path that takes the request and never answers.
+// "x" a path that takes the request and never answers; one named
+// "x.stallbody" makes "x" a path that answers 200 with that file's bytes and
+// then sends nothing more. It also prints "never_accepting_url=<URL>": a port
+// on loopback whose queue is full and that never accepts, as an unreachable
+// host behaves.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -37,6 +45,26 @@ std::string lf_readAll(const fs::path& file) {
 }
 
 constexpr std::string_view stallSuffix = ".stall";
+constexpr std::string_view stallBodySuffix = ".stallbody";
+constexpr int fullQueueConnections = 4;
+
+// A listener that never accepts, its queue filled so that a further connect
+// hangs; the sockets stay open until the program ends.
+int lf_neverAcceptingPort() {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 0) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot open the never-accepting port");
+    for (int i = 0; i < fullQueueConnections; ++i) {
+        const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        (void)::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    return ntohs(address.sin_port);
+}
 
 // Serves each regular file under the folder; returns how many.
 int lf_serveFolder(zrb::tools::DownloadSite& site, const fs::path& folder) {
@@ -44,6 +72,10 @@ int lf_serveFolder(zrb::tools::DownloadSite& site, const fs::path& folder) {
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
         const std::string path = "/" + fs::relative(entry.path(), folder).generic_string();
+        if (path.ends_with(stallBodySuffix)) {
+            site.stallBody(path.substr(0, path.size() - stallBodySuffix.size()), lf_readAll(entry.path()));
+            continue;
+        }
         if (path.ends_with(stallSuffix)) {
             site.stall(path.substr(0, path.size() - stallSuffix.size()));
             continue;
@@ -72,8 +104,9 @@ int main(int argc, char** argv) {
             throw std::runtime_error("cannot make a certificate in " + certFolder.string() + " (is openssl installed?)");
         zrb::tools::DownloadSite site(certFolder / "cert.pem", certFolder / "key.pem", port);
         const int files = lf_serveFolder(site, filesFolder);
-        std::printf("url=%s\nca=%s\nfiles=%d\n", site.baseUrl().c_str(), (certFolder / "cert.pem").string().c_str(),
-                    files);
+        const int neverAccepting = lf_neverAcceptingPort();
+        std::printf("url=%s\nca=%s\nfiles=%d\nnever_accepting_url=http://127.0.0.1:%d/\n", site.baseUrl().c_str(),
+                    (certFolder / "cert.pem").string().c_str(), files, neverAccepting);
         std::fflush(stdout);
         while (!g_interrupted) std::this_thread::sleep_for(pollInterval);
         site.stop();
