@@ -116,7 +116,7 @@ std::optional<AirportData> gf_findAirport(std::string_view icao) {
     return std::nullopt;
 }
 
-std::optional<AirportData> gf_closestAirport(double lat, double lon) {
+std::optional<AirportData> gf_closestAirport(double lat, double lon, bool* onItsWay) {
     // Every airport within range takes part, whatever its place in code order:
     // the nearest and the second nearest (the earlier code wins a tie).
     const AirportData* best = nullptr;
@@ -144,11 +144,16 @@ std::optional<AirportData> gf_closestAirport(double lat, double lon) {
     gf_logLine("Airport {} is closest, neighbour is {}", best->icao, neighbour->icao);
     std::string bestStand;
     std::string neighbourStand;
-    const double d1 = gf_readDestApfForClosestStand(best->icao, lat, lon, bestStand);
-    const double d2 = gf_readDestApfForClosestStand(neighbour->icao, lat, lon, neighbourStand);
-    if (d2 >= d1) return *best;
+    // Both are asked before either answer is awaited, so that both files come.
+    const std::optional<double> d1 = gf_readDestApfForClosestStand(best->icao, lat, lon, bestStand);
+    const std::optional<double> d2 = gf_readDestApfForClosestStand(neighbour->icao, lat, lon, neighbourStand);
+    if (!d1 || !d2) {
+        if (onItsWay != nullptr) *onItsWay = true;
+        return std::nullopt;
+    }
+    if (*d2 >= *d1) return *best;
     gf_logLine("Airport {} is closest, but stand {} at neighbouring airport {} is closer at {:.0F} meters ...",
-               best->icao, neighbourStand, neighbour->icao, d2 * metresPerNm);
+               best->icao, neighbourStand, neighbour->icao, *d2 * metresPerNm);
     return *neighbour;
 }
 

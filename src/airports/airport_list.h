@@ -46,8 +46,10 @@ std::optional<AirportData> gf_findAirport(std::string_view icao);
 
 // The airport within 5.0 NM of the position that the user stands at: the
 // nearest, unless the second nearest has a stand nearer to the position in its
-// parking file. None when no airport is that near.
-std::optional<AirportData> gf_closestAirport(double lat, double lon);
+// parking file. None when no airport is that near, and none while the parking
+// file of one of the two is on its way from the download site (*onItsWay is
+// then set: a later search decides).
+std::optional<AirportData> gf_closestAirport(double lat, double lon, bool* onItsWay = nullptr);
 
 // "EHAM (AMS)", "EHAM" without an IATA code, "?" for an empty code.
 std::string gf_airportLabel(const AirportData& airport);

@@ -1,27 +1,24 @@
 // Where an airport's parking file is: the user's and the scanner's folders
-// first, the download archive last; fetching archive files; the nearest stand
-// of any airport; and the offline-learning test of the add-on airport scan.
+// first, the download archive last; the archive files fetched for the run;
+// the nearest stand of any airport; and the offline-learning test of the
+// add-on airport scan.
 #include <algorithm>
 #include <array>
-#include <limits>
-#include <map>
-#include <mutex>
+#include <fstream>
 #include <optional>
 #include <system_error>
 
 #include <fmt/format.h>
 
 #include "airports/airport_list.h"
+#include "airports/archive_fetch.h"
 #include "airports/learned_file.h"
 #include "airports/park_airport_file.h"
 #include "airports/parking_file.h"
 #include "config/paths.h"
-#include "foundation/curl_handle.h"
 #include "foundation/geodesy.h"
 #include "foundation/log.h"
-#include "foundation/stop_flags.h"
 #include "foundation/text_file.h"
-#include "foundation/time.h"
 #include "foundation/xml_file.h"
 #include "liveries/download.h"
 
@@ -37,79 +34,8 @@ constexpr std::size_t minLinkLength = 4;
 constexpr std::string_view trailingWhiteSpace = " \t\r\n\v\f";
 // Quality factors and weeks of traffic an archived file needs to be learned offline.
 constexpr std::int32_t minTrafficWeeksForLearning = 27;
-// How long one answer of the site for an archive file (the file is there, or
-// the site says it is not) is kept.
-constexpr Seconds archiveAnswerLifetime = 30 * 60;
-// A failure (another status, the network, a time-out) is not asked again for
-// a while, twice as long after each further one: a hanging site would
-// otherwise hold the traffic loop at every check, and a busy one be asked by
-// every user every 16 s.
-constexpr Seconds firstFailureBackOff = 2 * 60;
-constexpr Seconds maxFailureBackOff = 30 * 60;
 // Downloaded copies read once and removed again, in the current directory.
 const fs::path nearestStandCopy{"airport.xml"};
-
-enum class ArchiveState { there, notThere, failed };
-// What is known of an archive URL. The failures count until the file came
-// whole or the site said it has none: the probe's yes alone does not end
-// them, since the download that follows may fail again.
-struct ArchiveRecord {
-    ArchiveState state = ArchiveState::failed;
-    Seconds when = 0;
-    Seconds keptFor = 0;
-    std::uint32_t failures = 0;
-};
-std::mutex g_archiveRecordMutex;                      // owns g_archiveRecords
-// By the URL; a failure is also kept under the archive base, so that one
-// probe, not one per airport, finds out that the site does not answer.
-std::map<std::string, ArchiveRecord> g_archiveRecords;
-
-// A clock set back ends the record: it must not hold for ever.
-bool lf_holds(const ArchiveRecord& record, Seconds now) {
-    return now >= record.when && now - record.when < record.keptFor;
-}
-
-Seconds lf_backOff(std::uint32_t failures) {
-    Seconds backOff = firstFailureBackOff;
-    for (std::uint32_t i = 1; i < failures && backOff < maxFailureBackOff; ++i) backOff *= 2;
-    return std::min(backOff, maxFailureBackOff);
-}
-
-// The URL's kept state: failed while the whole site is backed off.
-std::optional<ArchiveState> lf_keptState(const std::string& url) {
-    const Seconds now = gf_systemNow();
-    const std::string site = gf_downloadBaseUrl();
-    std::lock_guard lock(g_archiveRecordMutex);
-    for (const std::string& key : {site, url})
-        if (const auto it = g_archiveRecords.find(key); it != g_archiveRecords.end() && lf_holds(it->second, now))
-            return it->second.state;
-    return std::nullopt;
-}
-
-// Keeps what came of a probe or a download. A stop ends a transfer without
-// the site's fault: it is not kept.
-void lf_keep(const std::string& url, DownloadResult result, bool endsFailures) {
-    if (result == DownloadResult::failed && gf_stopUnderWay()) return;
-    const Seconds now = gf_systemNow();
-    const std::string site = gf_downloadBaseUrl();
-    std::lock_guard lock(g_archiveRecordMutex);
-    if (result != DownloadResult::failed) {
-        ArchiveRecord& record = g_archiveRecords[url];
-        record.state = result == DownloadResult::done ? ArchiveState::there : ArchiveState::notThere;
-        record.when = now;
-        record.keptFor = archiveAnswerLifetime;
-        if (endsFailures) record.failures = 0;
-        g_archiveRecords.erase(site);  // the site answers
-        return;
-    }
-    for (const std::string& key : {url, site}) {
-        ArchiveRecord& record = g_archiveRecords[key];
-        record.state = ArchiveState::failed;
-        record.when = now;
-        if (record.failures < std::numeric_limits<std::uint32_t>::max()) ++record.failures;
-        record.keptFor = lf_backOff(record.failures);
-    }
-}
 
 std::string lf_stockArchivePath(const std::string& icao) {
     return std::string(stockArchive) + lf_apfXmlString(icao);
@@ -155,15 +81,17 @@ private:
     fs::path m_path;
 };
 
-// While the URL is backed off, or the site's 404 is kept, no request goes
-// out: a failing file would otherwise be fetched again at every check, and a
-// site that does not answer hold the hand-off for every airport in turn.
-bool lf_downloadArchived(const std::string& url, const fs::path& localFile) {
-    if (const auto kept = lf_keptState(url); kept && *kept != ArchiveState::there) return false;
-    const CurlHandle handle(curl_easy_init());
-    const DownloadResult result = gf_curlDownloadResult(handle.get(), url, localFile, false);
-    lf_keep(url, result, true);
-    return result == DownloadResult::done;
+// The fetched file's copy, for the parking-file reader; false (logged) when
+// it cannot be written.
+bool lf_writeCopy(const std::string& text, const fs::path& localFile) {
+    std::ofstream out(localFile, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (out) return true;
+    gf_logLine("Could not open output file: {}", gf_pathText(localFile));
+    std::error_code ec;
+    fs::remove(localFile, ec);
+    return false;
 }
 
 }  // namespace
@@ -195,8 +123,8 @@ bool lf_readApfLink(const fs::path& linkFile, std::string& target) {
     return true;
 }
 
-std::string lf_findApf(const std::string& icao) {
-    if (!gf_isSafePathComponent(icao) || icao.empty()) return {};
+std::optional<std::string> lf_findApf(const std::string& icao) {
+    if (!gf_isSafePathComponent(icao) || icao.empty()) return std::string();
     for (const fs::path& folder : {g_myThirdpartyFolder, g_myOrbxFolder}) {
         std::string target;
         if (lf_readApfLink(folder / lf_apfTxtName(icao), target)) {
@@ -207,47 +135,51 @@ std::string lf_findApf(const std::string& icao) {
         const fs::path file = folder / lf_apfXmlName(icao);
         if (fs::exists(file)) return gf_pathText(file);
     }
-    if (lf_existsInOnlineArchive(icao)) return lf_stockArchivePath(icao);
-    return {};
+    switch (lf_existsInOnlineArchive(icao)) {
+        case ArchiveAnswer::yes: return lf_stockArchivePath(icao);
+        case ArchiveAnswer::no: return std::string();
+        case ArchiveAnswer::onItsWay: break;
+    }
+    return std::nullopt;
 }
 
-bool gf_airportFileAvailable(const std::string& icao) {
-    if (!gf_isSafePathComponent(icao) || icao.empty()) return false;
+ArchiveAnswer gf_airportFileAvailable(const std::string& icao) {
+    if (!gf_isSafePathComponent(icao) || icao.empty()) return ArchiveAnswer::no;
     for (const fs::path& folder : {g_myThirdpartyFolder, g_myOrbxFolder})
-        if (fs::exists(folder / lf_apfXmlName(icao)) || fs::exists(folder / lf_apfTxtName(icao))) return true;
+        if (fs::exists(folder / lf_apfXmlName(icao)) || fs::exists(folder / lf_apfTxtName(icao)))
+            return ArchiveAnswer::yes;
     return lf_existsInOnlineArchive(icao);
 }
 
-bool lf_existsInOnlineArchive(const std::string& icao) {
-    if (!gf_isSafePathComponent(icao) || icao.empty()) return false;
-    const std::string url = lf_archiveUrl(lf_stockArchivePath(icao));
-    if (const auto kept = lf_keptState(url)) return *kept == ArchiveState::there;
-    const CurlHandle handle(curl_easy_init());
-    const DownloadResult result = gf_curlProbe(handle.get(), url);
-    lf_keep(url, result, result == DownloadResult::notFound);
-    return result == DownloadResult::done;
+ArchiveAnswer lf_existsInOnlineArchive(const std::string& icao) {
+    if (!gf_isSafePathComponent(icao) || icao.empty()) return ArchiveAnswer::no;
+    return gf_archiveAnswer(lf_archiveUrl(lf_stockArchivePath(icao)));
 }
 
-void gf_forgetArchiveProbes() {
-    std::lock_guard lock(g_archiveRecordMutex);
-    g_archiveRecords.clear();
+ArchiveAnswer lf_askForArchiveFile(const std::string& archivePath) {
+    return gf_archiveFile(lf_archiveUrl(archivePath)).answer;
 }
 
 std::string lf_downloadFile(const std::string& archivePath, const fs::path& localFile) {
     const std::string url = lf_archiveUrl(archivePath);
-    if (lf_downloadArchived(url, localFile)) return {};
+    const ArchiveFile file = gf_archiveFile(url);
+    if (file.answer == ArchiveAnswer::yes && lf_writeCopy(*file.text, localFile)) return {};
     std::string error = fmt::format("failed to download: '{}'", url);
     gf_logLine(error);
     return error;
 }
 
-double gf_readDestApfForClosestStand(const std::string& icao, double lat, double lon, std::string& standId) {
+std::optional<double> gf_readDestApfForClosestStand(const std::string& icao, double lat, double lon,
+                                                    std::string& standId) {
     try {
-        const std::string path = lf_findApf(icao);
+        const std::optional<std::string> found = lf_findApf(icao);
+        if (!found) return std::nullopt;
+        const std::string& path = *found;
         if (path.empty()) return g_noStandDistanceNm;
         fs::path localFile = path;
         std::optional<DownloadedCopy> copy;
         if (!gf_isLocalApfPath(path)) {
+            if (lf_askForArchiveFile(path) == ArchiveAnswer::onItsWay) return std::nullopt;
             if (!lf_downloadFile(path, nearestStandCopy).empty()) return g_noStandDistanceNm;
             localFile = nearestStandCopy;
             copy.emplace(nearestStandCopy);
@@ -276,7 +208,7 @@ bool gf_downloadAirportForLearning(const std::string& icao) {
     const std::string url = lf_archiveUrl(lf_stockArchivePath(icao));
     gf_logLine(url);
     const fs::path localFile = lf_apfXmlName(icao);
-    if (!lf_downloadArchived(url, localFile)) {
+    if (!gf_downloadArchived(url, localFile)) {
         gf_logMarked("Failed to download {}", gf_pathText(localFile));
         return false;
     }

@@ -64,12 +64,25 @@ void lf_showCalculating() {
     g_collectFeedIds = true;
 }
 
+// The next check loads the park airport's file and plans; a file of the
+// download site is asked for now, so that it is there by then.
+void lf_requestStaticParking() {
+    g_staticParkingRequested = true;
+    lf_showCalculating();
+    const std::optional<std::string> path = lf_findApf(gf_currentParkAirport().icao);
+    if (path && !path->empty() && !gf_isLocalApfPath(*path)) (void)lf_askForArchiveFile(*path);
+}
+
 void lf_loadAndPlan() {
-    const std::string error = lf_readParkedFile();
-    if (error.empty()) {
+    const std::optional<std::string> error = lf_readParkedFile();
+    if (!error) {
+        // Its file is asked for: the check after it came loads it.
+        g_staticParkingRequested = true;
+        lf_showCalculating();
+    } else if (error->empty()) {
         gf_calcStaticParking();
     } else {
-        gf_showMessage(error, true);
+        gf_showMessage(*error, true);
         g_passedOverAirport = gf_currentParkAirport().icao;
         lf_resetParkAirport();
         gf_unlockUi();
@@ -79,8 +92,7 @@ void lf_loadAndPlan() {
 
 void lf_startStaticParking(bool now) {
     if (!now) {
-        g_staticParkingRequested = true;
-        lf_showCalculating();
+        lf_requestStaticParking();
         return;
     }
     g_staticParkingRequested = false;
@@ -105,13 +117,18 @@ void lf_refreshDistances(const LatLon& user) {
 
 void lf_findParkAirport(const LatLon& user, bool now) {
     if (g_userOnGround) {
-        const auto airport = gf_closestAirport(user.lat, user.lon);
+        // The download site's answers are read at a later check.
+        bool onItsWay = false;
+        const auto airport = gf_closestAirport(user.lat, user.lon, &onItsWay);
+        if (onItsWay) return;
         if (!airport) {
             gf_showMessage("User aircraft on the ground, no airport in sight", true);
             return;
         }
         if (airport->icao == g_passedOverAirport) return;
-        if (!gf_airportFileAvailable(airport->icao)) {
+        const ArchiveAnswer file = gf_airportFileAvailable(airport->icao);
+        if (file == ArchiveAnswer::onItsWay) return;
+        if (file == ArchiveAnswer::no) {
             gf_showMessage(fmt::format("User aircraft on the ground at {}{}", airport->icao, ", no airport file found"),
                            true);
             return;
@@ -127,8 +144,7 @@ void lf_findParkAirport(const LatLon& user, bool now) {
     const double d = gf_distanceNm(user, LatLon{front.lat, front.lon});
     if (lf_inSight(d) && lf_setParkAirport(front.icao)) {
         gf_showMessage(fmt::format("{} in sight at {:.1F} nm", front.icao, d), true);
-        g_staticParkingRequested = true;
-        lf_showCalculating();
+        lf_requestStaticParking();
     }
 }
 

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "airports/airport_list.h"
@@ -60,8 +61,9 @@ void gf_clearParkAirportTraffic();
 bool gf_parkAirportHasStands();
 
 // Loads the park airport's parking file into the stand table; empty on
-// success, else the error text to show.
-std::string lf_readParkedFile();
+// success, else the error text to show; nullopt while the file is on its way
+// from the download site (asked for; a later check loads it).
+std::optional<std::string> lf_readParkedFile();
 // Forgets the park airport, saving its learned file first when it changed.
 void lf_resetParkAirport();
 

@@ -12,14 +12,19 @@
 // are relative to the archive base of the download site.
 //
 // Threads: the park airport's header, StandTable and the globals below belong
-// to the worker thread, except where a global says otherwise.
-// gf_downloadAirportForLearning runs on the scan's thread; it touches none of
-// them.
+// to the worker thread, except where a global says otherwise. Nothing the
+// worker calls here waits on the download site: archive files are fetched on
+// a thread of their own (archive_fetch.h). gf_downloadAirportForLearning runs
+// on the scan's thread and downloads there; it touches none of the worker's
+// state.
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "airports/archive_fetch.h"
 
 namespace zrb {
 
@@ -79,32 +84,28 @@ bool lf_readApfLink(const std::filesystem::path& linkFile, std::string& target);
 
 // The path to read for the airport, first found: the link, then the file, in
 // my_thirdparty, then in my_ORBX, then the stock archive file when the site
-// has it; empty when none. A link whose target could leave its folder (a
-// ".." part, a drive or root, control characters) is passed over with a warning.
-std::string lf_findApf(const std::string& icao);
+// has it; empty when none; nullopt while the site's answer is on its way (a
+// later check reads it). A link whose target could leave its folder (a ".."
+// part, a drive or root, control characters) is passed over with a warning.
+std::optional<std::string> lf_findApf(const std::string& icao);
 
-// A parking file or link exists in my_thirdparty or my_ORBX, or the archive
-// has the airport (links are not opened).
-bool gf_airportFileAvailable(const std::string& icao);
+// A parking file or link exists in my_thirdparty or my_ORBX (yes; links are
+// not opened), or the archive's answer.
+ArchiveAnswer gf_airportFileAvailable(const std::string& icao);
 
-// Whether the download site's stock archive holds the airport. One probe per
-// airport and site (gf_curlProbe: the site's answer without the file, a few
-// seconds at most), its answer (the file, or the site's 404) kept for half an
-// hour, so the frequent checks while the user stands at an airport without a
-// file do not ask again and again. A probe that failed otherwise (another
-// status, the network, a time-out) gives false and backs off the URL and the
-// whole site: 2 minutes, twice as long after each further failure, at most
-// 30 minutes; meanwhile every probe of the site gives false without a request.
-// A stop is no failure of the site. Runs on the traffic loop.
-bool lf_existsInOnlineArchive(const std::string& icao);
-// Forgets every kept answer and back-off (the user's Re-read).
-void gf_forgetArchiveProbes();
+// Whether the download site's stock archive holds the airport: the site's
+// answer to a probe (archive_fetch.h: asked once, then kept; its failures
+// backed off). Never waits.
+ArchiveAnswer lf_existsInOnlineArchive(const std::string& icao);
 
-// Downloads an archive path into the local file; empty on success, else
-// "failed to download: '{url}'" (also logged). Nothing is left at the local
-// path after a failure. A failure backs off the URL and the site as a failed
-// probe does, and the site's 404 is kept as the probe's is; while either
-// holds, the call fails at once without a request.
+// Asks for the archive path's file unless it is kept already: yes once it is
+// kept for the run, no when the site has none or is backed off.
+ArchiveAnswer lf_askForArchiveFile(const std::string& archivePath);
+
+// Writes the archive path's file, as it was fetched for the run, into the
+// local file; empty on success, else "failed to download: '{url}'" (also
+// logged): the site has no such file, it failed lately and is backed off, or
+// the file has not come yet (it is asked for then).
 std::string lf_downloadFile(const std::string& archivePath, const std::filesystem::path& localFile);
 
 // ---------------------------------------------------------------- loading
@@ -119,8 +120,9 @@ std::string gf_readApf(const std::string& path, ApfHeader& header, QualityFactor
 
 // Nautical miles from the position to the nearest stand of the airport's
 // parking file, its id in standId; 100.0 (standId untouched) when there is no
-// file or no stand nearer than that.
-double gf_readDestApfForClosestStand(const std::string& icao, double lat, double lon, std::string& standId);
+// file or no stand nearer than that; nullopt while its file is on its way.
+std::optional<double> gf_readDestApfForClosestStand(const std::string& icao, double lat, double lon,
+                                                    std::string& standId);
 
 // The archive's stock file of the airport has quality factors and at least 27
 // weeks of traffic: it is worth learning offline.

@@ -24,6 +24,10 @@ std::string g_parkAirportSourcePath;
 namespace {
 
 constexpr std::string_view functionName = "lf_readParkedFile";
+// The path of the park airport's file while the download site's answer is on
+// its way: the check that reads the answer reads that path, and a failed
+// download says so instead of the file being looked for anew. Worker thread.
+std::string g_awaitedPath;
 constexpr std::string_view unknownPublisher = "unknown";
 constexpr std::int32_t softLearningQuality = 45;
 constexpr std::size_t softLearningStands = 20;
@@ -72,10 +76,17 @@ void lf_takeReservedStand(const CurrentParkAirportData& park) {
 
 }  // namespace
 
-std::string lf_readParkedFile() {
-    gf_clearStandTable();
+std::optional<std::string> lf_readParkedFile() {
     const CurrentParkAirportData park = gf_currentParkAirport();
-    const std::string path = lf_findApf(park.icao);
+    const std::optional<std::string> found = g_awaitedPath.empty() ? lf_findApf(park.icao) : g_awaitedPath;
+    if (!found) return std::nullopt;
+    if (!found->empty() && !gf_isLocalApfPath(*found) && lf_askForArchiveFile(*found) == ArchiveAnswer::onItsWay) {
+        g_awaitedPath = *found;
+        return std::nullopt;
+    }
+    g_awaitedPath.clear();
+    gf_clearStandTable();
+    const std::string& path = *found;
     if (path.empty()) return fmt::format("{} {} not found", functionName, park.icao);
     g_parkAirportHeader = ApfHeader{};
     QualityFactors qf = gf_packQualityFactors(-1, -1);
@@ -105,6 +116,7 @@ std::string lf_readParkedFile() {
 }
 
 void lf_resetParkAirport() {
+    g_awaitedPath.clear();
     if (g_parkingDataLoaded && (g_learnSoftAutoOff || g_apfChanged || g_learnedUpdates >= 1)) gf_saveAirportFile();
     g_handmadeAirport = false;
     g_learnedFileIncomplete = false;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -46,7 +47,7 @@ DownloadSite lf_site() {
 
 // Where the bytes go, and how many the file may hold.
 struct FileSink {
-    std::ofstream* out = nullptr;
+    std::ostream* out = nullptr;
     std::uint64_t written = 0;
     std::uint64_t maxBytes = 0;
 };
@@ -66,8 +67,12 @@ std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void
     return bytes;
 }
 
-// libcurl's progress callback: a stop ends the transfer at once.
-int lf_abortOnStop(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return gf_stopUnderWay() ? 1 : 0; }
+// libcurl's progress callback: a stop of the run, or of the thread that asked
+// (its token, when it gave one), ends the transfer at once.
+int lf_abortOnStop(void* stopToken, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* stop = static_cast<const std::stop_token*>(stopToken);
+    return gf_stopUnderWay() || (stop != nullptr && stop->stop_requested()) ? 1 : 0;
+}
 
 void lf_setOption(CURL* handle, CURLoption option, auto value) {
     if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK)
@@ -78,7 +83,7 @@ void lf_setOption(CURL* handle, CURLoption option, auto value) {
 // The options every GET from the site shares: the address, who asks, the
 // site's CA file, where the bytes go and the stop.
 void lf_setGetOptions(CURL* handle, const std::string& url, const DownloadSite& site, curl_write_callback write,
-                      void* writeData) {
+                      void* writeData, const std::stop_token* stop) {
     const std::string userAgent(g_downloadUserAgent);
     lf_setOption(handle, CURLOPT_URL, url.c_str());
     lf_setOption(handle, CURLOPT_USERAGENT, userAgent.c_str());
@@ -87,14 +92,20 @@ void lf_setGetOptions(CURL* handle, const std::string& url, const DownloadSite& 
     lf_setOption(handle, CURLOPT_FAILONERROR, 1L);
     lf_setOption(handle, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: other threads run curl too
     lf_setOption(handle, CURLOPT_XFERINFOFUNCTION, &lf_abortOnStop);
+    lf_setOption(handle, CURLOPT_XFERINFODATA, const_cast<std::stop_token*>(stop));
     lf_setOption(handle, CURLOPT_NOPROGRESS, 0L);
+    // The threaded resolver would otherwise hold the transfer, stop and
+    // time-outs alike, until the system's name lookup returns: a slow name
+    // server would keep the end of a run waiting for it.
+    lf_setOption(handle, CURLOPT_QUICK_EXIT, 1L);
     if (!site.caFile.empty()) lf_setOption(handle, CURLOPT_CAINFO, site.caFile.c_str());
 }
 
 CURLcode lf_perform(CURL* handle) {
     const CURLcode code = curl_easy_perform(handle);
-    // The option points at the caller's sink: it must not outlive it.
+    // The options point at the caller's sink and token: they must not outlive them.
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, nullptr);
     return code;
 }
 
@@ -108,8 +119,9 @@ DownloadResult lf_failure(CURL* handle, const std::string& url, CURLcode code) {
     return DownloadResult::failed;
 }
 
-// Performs the transfer into the open file.
-DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& out, bool smallFile) {
+// Performs the transfer into the open stream.
+DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ostream& out, bool smallFile,
+                           const std::stop_token* stop) {
     const DownloadSite site = lf_site();
     DownloadLimits limits = site.limits;
     if (smallFile) {
@@ -117,7 +129,7 @@ DownloadResult lf_transfer(CURL* handle, const std::string& url, std::ofstream& 
         limits.totalTimeout = std::min(limits.totalTimeout, g_smallFileTimeout);
     }
     FileSink sink{&out, 0, limits.maxBytes};
-    lf_setGetOptions(handle, url, site, &lf_writeToFile, &sink);
+    lf_setGetOptions(handle, url, site, &lf_writeToFile, &sink, stop);
     lf_setOption(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
     lf_setOption(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     lf_setOption(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
@@ -147,7 +159,7 @@ DownloadResult lf_download(CURL* handle, const std::string& url, const fs::path&
                 gf_logLine("Could not open output file: {}", gf_pathText(path));
                 return DownloadResult::failed;
             }
-            result = lf_transfer(handle, url, out, smallFile);
+            result = lf_transfer(handle, url, out, smallFile, nullptr);
             out.close();
             if (result == DownloadResult::done && out.fail()) result = DownloadResult::failed;
         }
@@ -176,11 +188,26 @@ DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const
     return lf_download(handle, url, path, binary, false);
 }
 
-DownloadResult gf_curlProbe(CURL* handle, const std::string& url) {
+DownloadResult gf_curlDownloadText(CURL* handle, const std::string& url, std::string& text,
+                                   const std::stop_token& stop) {
+    text.clear();
+    if (handle == nullptr) return DownloadResult::failed;
+    try {
+        std::ostringstream out;
+        const DownloadResult result = lf_transfer(handle, url, out, false, &stop);
+        if (result == DownloadResult::done) text = std::move(out).str();
+        return result;
+    } catch (const std::exception& e) {
+        gf_logLine("Downloader exception: '{}', {}", e.what(), url);
+    }
+    return DownloadResult::failed;
+}
+
+DownloadResult gf_curlProbe(CURL* handle, const std::string& url, const std::stop_token& stop) {
     if (handle == nullptr) return DownloadResult::failed;
     try {
         bool bodyStarted = false;
-        lf_setGetOptions(handle, url, lf_site(), &lf_endAtBody, &bodyStarted);
+        lf_setGetOptions(handle, url, lf_site(), &lf_endAtBody, &bodyStarted, &stop);
         const auto limit = static_cast<long>(std::chrono::milliseconds(g_probeTimeout).count());
         lf_setOption(handle, CURLOPT_CONNECTTIMEOUT_MS, limit);
         lf_setOption(handle, CURLOPT_TIMEOUT_MS, limit);

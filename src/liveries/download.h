@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -57,15 +58,21 @@ enum class DownloadResult { done, notFound, failed };
 DownloadResult gf_curlDownloadResult(CURL* handle, const std::string& url, const std::filesystem::path& path,
                                      bool binary);
 
-// How long a probe may take in all, connection included: a probe runs on the
-// traffic loop, and a site that hangs must not hold it.
+// gf_curlDownloadResult into memory: the text is the whole file when done,
+// empty otherwise. The token's stop ends the transfer as a stop of the run does.
+DownloadResult gf_curlDownloadText(CURL* handle, const std::string& url, std::string& text,
+                                   const std::stop_token& stop);
+
+// How long a probe may take in all, connection included: the site's answer
+// is all it asks for, and a site that hangs must not keep the one thread that
+// fetches airport files from its next file.
 inline constexpr std::chrono::seconds g_probeTimeout{3};
 // Whether the site has the file, without fetching it: the GET of
 // gf_curlDownload, ended at the first bytes of the body, with nothing written.
 // done for a 2xx status (or a protocol without statuses), notFound for the
 // site's 404, failed for anything else (another status, the network, more
-// than g_probeTimeout, a stop).
-DownloadResult gf_curlProbe(CURL* handle, const std::string& url);
+// than g_probeTimeout, a stop of the run or by the token).
+DownloadResult gf_curlProbe(CURL* handle, const std::string& url, const std::stop_token& stop = {});
 
 // Downloads base URL + file name into the destination (binary), with a handle
 // of its own; logs "Downloaded '{}' to '{}'" or "Downloading '{}' failed !".

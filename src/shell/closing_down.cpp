@@ -105,6 +105,8 @@ bool lf_closeRun() {
     bool readersEnded = true;
     if (g_weatherReaderStarted || g_trafficReaderStarted || services.sessionExists()) readersEnded = lf_stopReaders();
     if (services.sessionExists()) services.deauthenticate();
+    // Under the stop a transfer ends within about a second.
+    services.stopArchiveFetcher();
     if (reason == ExitReason::systemError) lf_waitForUserClose();
     if (services.parkAirportIsSet()) services.clearParkAirportTraffic();
     services.clearRememberedLiveries();

@@ -1,6 +1,7 @@
 #include "shell/run_services.h"
 
 #include "airports/addon_airport_scan.h"
+#include "airports/archive_fetch.h"
 #include "airports/park_airport.h"
 #include "config/paths.h"
 #include "feed/feed_shared.h"
@@ -42,6 +43,7 @@ RunServices gf_realRunServices() {
     s.parkAirportIsSet = [] { return gf_parkAirportIsSet(); };
     s.parkAirportHasStands = [] { return gf_parkAirportHasStands(); };
     s.reservedStandSet = [] { return !gf_reservedStand().empty(); };
+    s.stopArchiveFetcher = [] { gf_stopArchiveFetcher(); };
 
     s.simInstalled = [](int version) { return version == 5 ? gf_p3dV5Installed() : gf_p3dV6Installed(); };
     s.simSetupPath = [](int version) { return gf_getP3DSetupPath(version); };

@@ -45,6 +45,8 @@ struct RunServices {
     std::function<bool()> parkAirportIsSet;
     std::function<bool()> parkAirportHasStands;
     std::function<bool()> reservedStandSet;
+    // The end of a run: the thread that fetches airport files stopped and joined.
+    std::function<void()> stopArchiveFetcher;
 
     // ---------------------------------------------------------- simulator installation (registry)
     std::function<bool(int)> simInstalled;                       // version 5 or 6

@@ -54,6 +54,9 @@ public:
 
 private:
     static void lf_reset() {
+        // Nothing fetched for one test outlives it.
+        gf_stopArchiveFetcher();
+        gf_forgetArchiveProbes();
         resetParkingSettings();
         StandTable.clear();
         g_parkAirportHeader = {};

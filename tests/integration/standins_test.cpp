@@ -5,6 +5,7 @@
 // shipped program makes them. The Linux build runs the same tests.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +15,15 @@
 #include <string>
 #include <thread>
 
+#include "airports/airport_list.h"
+#include "airports/airport_list_test_hook.h"
+#include "airports/park_airport_choice.h"
 #include "airports/park_airport_file.h"
+#include "config/paths.h"
+#include "foundation/time.h"
+#include "simlink/sim_state.h"
+#include "traffic/traffic_lists.h"
+#include "traffic/ui_lock.h"
 #include "feed/feed_shared.h"
 #include "feed/feed_test_support.h"
 #include "feed/service_endpoint.h"
@@ -123,19 +132,64 @@ TEST_F(StandIns, DataFilesComeFromTheSiteAndDecrypt) {
     gf_resetDownloadSiteForTest();
 }
 
-// The check the traffic loop makes on the ground at an airport without a file
-// of its own, while the site takes the request and never answers: it ends
-// within seconds, and the next check does not ask again.
-TEST_F(StandIns, ASiteThatNeverAnswersHoldsTheParkAirportCheckForSeconds) {
-    gf_setDownloadSiteForTest(value("site_url"), localPath("site_ca"));
-    gf_forgetArchiveProbes();
-    for (const auto bound : {5000ms, 500ms}) {
+// Five minutes (on the program's clock) of the check the traffic loop makes
+// every 16 s on the ground at an airport whose file only the site has, as the
+// shipped program's libcurl meets a site that takes the request and never
+// answers (Zurich), one whose body stalls once the probe has its answer
+// (Geneva), and a port that never accepts: the checks hold the loop for less
+// than a second in all, and the end of the run, a transfer hanging, takes
+// about a second.
+std::atomic<Seconds> g_checkClock{1'800'000'000};
+
+TEST_F(StandIns, ASiteThatHangsNeverHoldsTheParkAirportCheck) {
+    fs::create_directories(g_inputFolder);
+    writeFile(g_inputFolder / "airports_p3d.xml",
+              R"(<airports><airport code="LSGG" lat="46.2381" lon="6.1089" alt="1411"/>)"
+              R"(<airport code="LSZH" lat="47.4647" lon="8.5492" alt="1416"/></airports>)");
+    gf_forgetAirportListForTest();
+    ASSERT_TRUE(gf_readAirports("airports_p3d.xml"));
+    gf_setSystemClock([] { return g_checkClock.load(); });
+    g_userOnGround = true;
+    g_userDataValid = true;
+    struct Site {
+        std::string url;
+        double lat = 0.0;
+        double lon = 0.0;
+        const char* what = "";
+    };
+    for (const Site& site : {Site{value("site_url"), 47.4647, 8.5492, "never answered"},
+                             Site{value("site_url"), 46.2381, 6.1089, "the body stalls"},
+                             Site{value("never_accepting_url"), 47.4647, 8.5492, "never accepted"}}) {
+        gf_setDownloadSiteForTest(site.url, localPath("site_ca"));
+        g_userAcCopy.lat = site.lat;
+        g_userAcCopy.lon = site.lon;
+        std::chrono::steady_clock::duration held{};
+        for (Seconds t = 0; t < 5 * 60; t += 16, g_checkClock += 16) {
+            const auto start = std::chrono::steady_clock::now();
+            gf_checkStaticParking(false);
+            held += std::chrono::steady_clock::now() - start;
+            std::this_thread::sleep_for(20ms);  // the site's moment between two checks
+        }
+        EXPECT_LT(held, 1s) << site.what;
+        EXPECT_TRUE(StandTable.empty()) << site.what;
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(gf_airportFileAvailable("LSZH"));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, bound);
+        g_stopRun = true;
+        gf_stopArchiveFetcher();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << site.what;
+        g_stopRun = false;
+        gf_forgetArchiveProbes();
+        lf_resetParkAirport();
+        gf_resetParkAirportChoice();
+        gf_unlockUi();
     }
-    EXPECT_TRUE(m_folder.logContains("curl: '" + value("site_url") + "P3D/archive/stock/LSZH.xml' => "));
-    gf_forgetArchiveProbes();
+    EXPECT_TRUE(m_folder.logContains("curl: '" + value("site_url") + "P3D/archive/stock/LSGG.xml' => "))
+        << "the file of the site whose body stalls was asked for";
+    g_userOnGround = false;
+    g_userDataValid = false;
+    g_userAcCopy = UserAcData{};
+    (void)gf_takeFeedIds();
+    gf_setSystemClock(nullptr);
+    gf_forgetAirportListForTest();
     gf_resetDownloadSiteForTest();
 }
 

@@ -319,6 +319,7 @@ TEST_F(WholeRun, ClosingDownIsBoundedAndAlwaysEndsTheRun) {
     EXPECT_TRUE(logged("===> The feed readers did not stop within 10 seconds, TLVR_P3D will close"));
     EXPECT_TRUE(logged("lf_closingDown exception list broken"));
     EXPECT_EQ(calls.count("deauthenticate"), 1);
+    EXPECT_EQ(calls.count("stopArchiveFetcher"), 1);
     EXPECT_EQ(calls.count("simClient start"), 1);  // no restart after a failed closing down
 }
 

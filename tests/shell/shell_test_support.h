@@ -129,6 +129,7 @@ inline RunServices quietServices(Recorder& r) {
     s.parkAirportIsSet = [] { return false; };
     s.parkAirportHasStands = [] { return false; };
     s.reservedStandSet = [] { return false; };
+    s.stopArchiveFetcher = note("stopArchiveFetcher");
     s.simInstalled = [](int) { return false; };
     s.simSetupPath = [](int) { return std::filesystem::path(); };
     s.simClientThread = [&r](std::stop_token stop) {

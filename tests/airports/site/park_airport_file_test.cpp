@@ -1,54 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
+#include <optional>
+#include <thread>
 
-#include "airports/airport_test_support.h"
 #include "airports/park_airport_choice.h"
-#include "airports/park_airport_file.h"
 #include "airports/parking_file.h"
-#include "airports/parking_fixture.h"
-#include "download_site/download_site.h"
 #include "feed/feed_shared.h"
+#include "foundation/stop_flags.h"
 #include "shell/common/main_window_state.h"
-#include "liveries/download.h"
-#ifndef _WIN32
-#include "support/posix_stalled_listener.h"
-#endif
+#include "site_test_support.h"
 
 namespace zrb::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// A system clock the test moves (gf_setSystemClock takes a plain function).
-std::atomic<Seconds> g_clock{0};
-Seconds lf_clock() { return g_clock; }
-struct VirtualClock {
-    VirtualClock() {
-        g_clock = 1'800'000'000;
-        gf_setSystemClock(&lf_clock);
-    }
-    ~VirtualClock() { gf_setSystemClock(nullptr); }
-};
-
-constexpr double metresToDeg = 1.0 / 1852.0 / 60.0;  // degrees of latitude per metre
-constexpr double baseLat = 51.47;
-constexpr double baseLon = -0.46;
-
-std::string stockPath() { return "/P3D/archive/stock/EGLL.xml"; }
-
-// EGLL with three stands: A and B 20 m apart, C 30 m from B; radii 15 m.
-std::string egll(const std::vector<std::pair<std::string, std::string>>& extra = {}) {
-    std::vector<std::pair<std::string, std::string>> parameters{
-        {"airport_name", "London Heathrow"}, {"publisher", "stock"}, {"altitude", "83"},
-        {"RT_traffic_week", "30"}, {"Qf_real", "44"}, {"Qf_soft", "7"}};
-    parameters.insert(parameters.end(), extra.begin(), extra.end());
-    return parkingFile(parameters, parkpos("A", baseLat, baseLon, 15) +
-                                       parkpos("B", baseLat + 20 * metresToDeg, baseLon, 15) +
-                                       parkpos("C", baseLat + 50 * metresToDeg, baseLon, 15));
-}
 
 class ParkAirportFile : public ::testing::Test {
 protected:
@@ -93,8 +60,8 @@ TEST_F(ParkAirportFile, LinksNameTheirTargetOnTheFirstLine) {
 TEST_F(ParkAirportFile, TheUsersFilesComeFirstThenTheArchive) {
     const std::string thirdparty = gf_pathText(g_myThirdpartyFolder / "EGLL.xml");
     const std::string orbx = gf_pathText(g_myOrbxFolder / "EGLL.xml");
-    EXPECT_EQ(lf_findApf("EGLL"), "") << "nowhere: the site answers 404";
-    EXPECT_FALSE(gf_airportFileAvailable("EGLL"));
+    EXPECT_EQ(foundApf("EGLL"), "") << "nowhere: the site answers 404";
+    EXPECT_EQ(gf_airportFileAvailable("EGLL"), ArchiveAnswer::no);
     writeFile(g_myOrbxFolder / "EGLL.xml", egll());
     EXPECT_EQ(lf_findApf("EGLL"), orbx);
     writeFile(g_myOrbxFolder / "EGLL.txt", "archive/simaddon/EGLL.xml\n");
@@ -108,7 +75,7 @@ TEST_F(ParkAirportFile, TheUsersFilesComeFirstThenTheArchive) {
     EXPECT_TRUE(folder.logContains("names 'archive/../../../etc/EGLL.xml', which is outside the airport files"));
     writeFile(g_myThirdpartyFolder / "EGLL.txt", "archive/thirdparty/Sky%20Forge/EGLL.xml\n");
     EXPECT_EQ(lf_findApf("EGLL"), "archive/thirdparty/Sky%20Forge/EGLL.xml");
-    EXPECT_TRUE(gf_airportFileAvailable("EGLL"));
+    EXPECT_EQ(gf_airportFileAvailable("EGLL"), ArchiveAnswer::yes);
     EXPECT_EQ(lf_findApf("../EGLL"), "") << "no code leads out of the folders";
     EXPECT_EQ(site.requestCount(stockPath()), 1u);
     expectNoStrayFiles();
@@ -116,19 +83,20 @@ TEST_F(ParkAirportFile, TheUsersFilesComeFirstThenTheArchive) {
 
 TEST_F(ParkAirportFile, TheArchiveIsProbedOncePerAirport) {
     site.serve(stockPath(), egll());
-    EXPECT_EQ(lf_findApf("EGLL"), "archive/stock/EGLL.xml");
-    EXPECT_TRUE(gf_airportFileAvailable("EGLL"));
-    EXPECT_TRUE(gf_airportFileAvailable("EGLL"));
+    EXPECT_EQ(lf_findApf("EGLL"), std::nullopt) << "the check asks and goes on";
+    EXPECT_EQ(foundApf("EGLL"), "archive/stock/EGLL.xml");
+    EXPECT_EQ(gf_airportFileAvailable("EGLL"), ArchiveAnswer::yes);
+    EXPECT_EQ(gf_airportFileAvailable("EGLL"), ArchiveAnswer::yes);
     EXPECT_EQ(site.requestCount(stockPath()), 1u) << "the answer is kept";
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
+    EXPECT_EQ(inArchive("EDDF"), ArchiveAnswer::no);
+    EXPECT_EQ(inArchive("EDDF"), ArchiveAnswer::no);
     EXPECT_EQ(site.requestCount("/P3D/archive/stock/EDDF.xml"), 1u) << "so is a miss";
     site.trickle("/P3D/archive/stock/EDDM.xml", 200, 1'000'000);  // a large file on a slow line
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(lf_existsInOnlineArchive("EDDM"));
+    EXPECT_EQ(inArchive("EDDM"), ArchiveAnswer::yes);
     EXPECT_LT(std::chrono::steady_clock::now() - start, g_probeTimeout) << "the answer, not the file";
     site.serve("/P3D/archive/stock/EDDK.xml", "elsewhere", 301);
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDK")) << "a status that is no answer is not the file";
+    EXPECT_EQ(inArchive("EDDK"), ArchiveAnswer::no) << "a status that is no answer is not the file";
     ASSERT_FALSE(site.requests().empty());
     EXPECT_EQ(site.requests()[0].userAgent, "TLVR");
     expectNoStrayFiles();
@@ -138,41 +106,51 @@ TEST_F(ParkAirportFile, OnlyTheSitesOwnAnswerIsKeptUntilReRead) {
     const VirtualClock clock;
     const auto asked = [&] { return site.requestCount(stockPath()); };
     site.serve(stockPath(), "busy", 503);
-    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
-    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDM")) << "the whole site is backed off";
+    EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::no);
+    EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::no);
+    EXPECT_EQ(inArchive("EDDM"), ArchiveAnswer::no) << "the whole site is backed off";
     EXPECT_EQ(site.requests().size(), 1u) << "a failure is not asked again at the next check";
     std::size_t requests = 1;
     for (const Seconds minutes : {2, 4, 8, 16, 30, 30}) {
         g_clock += minutes * 60 - 1;
-        EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+        EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::no);
         EXPECT_EQ(asked(), requests) << "within " << minutes << " minutes";
         ++g_clock;
-        EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+        EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::no);
         EXPECT_EQ(asked(), ++requests) << "after " << minutes << " minutes";
     }
     g_clock -= 60;
-    EXPECT_FALSE(lf_existsInOnlineArchive("EGLL"));
+    EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::no);
     EXPECT_EQ(asked(), ++requests) << "a clock set back ends the back-off";
     site.serve(stockPath(), egll());
     std::string message;
     gf_reloadParkAirports(true, message);
-    EXPECT_TRUE(lf_existsInOnlineArchive("EGLL")) << "Re-read forgets the failure";
+    EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::yes) << "Re-read forgets the failure";
 
     const std::string eddf = "/P3D/archive/stock/EDDF.xml";
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF"));
+    EXPECT_EQ(inArchive("EDDF"), ArchiveAnswer::no);
     site.serve(eddf, egll());
     g_clock += 29 * 60;
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDF")) << "the site's 404 is kept";
+    EXPECT_EQ(inArchive("EDDF"), ArchiveAnswer::no) << "the site's 404 is kept";
     gf_reloadParkAirports(true, message);
-    EXPECT_TRUE(lf_existsInOnlineArchive("EDDF")) << "until the user's Re-read";
+    EXPECT_EQ(inArchive("EDDF"), ArchiveAnswer::yes) << "until the user's Re-read";
     EXPECT_EQ(site.requestCount(eddf), 2u);
+    // A file fetched for the run is kept until the Re-read too.
+    EXPECT_EQ(fetched("archive/stock/EDDF.xml"), ArchiveAnswer::yes);
+    site.serve(eddf, "", 404);
+    g_clock += 31 * 60;
+    EXPECT_EQ(fetched("archive/stock/EDDF.xml"), ArchiveAnswer::yes);
+    EXPECT_EQ(site.requestCount(eddf), 3u);
+    gf_reloadParkAirports(true, message);
+    EXPECT_EQ(fetched("archive/stock/EDDF.xml"), ArchiveAnswer::no);
 
     site.serve("/P3D/archive/stock/EDDM.xml", egll());
     g_stopRun = true;
-    EXPECT_FALSE(lf_existsInOnlineArchive("EDDM"));
+    EXPECT_EQ(lf_existsInOnlineArchive("EDDM"), ArchiveAnswer::onItsWay) << "nothing is asked while a run ends";
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(site.requestCount("/P3D/archive/stock/EDDM.xml"), 0u);
     g_stopRun = false;
-    EXPECT_TRUE(lf_existsInOnlineArchive("EDDM")) << "a stop is not the site's failure";
+    EXPECT_EQ(inArchive("EDDM"), ArchiveAnswer::yes) << "a stop is not the site's failure";
     expectNoStrayFiles();
 }
 
@@ -180,6 +158,7 @@ TEST_F(ParkAirportFile, AnArchivedFileIsFetchedCheckedAndLoaded) {
     site.serve(stockPath(), egll());
     gf_setCurrentParkAirport({"EGLL", "LHR", baseLat, baseLon, 0.0});
     parking_percentage.value = 55;
+    ASSERT_EQ(fetched("archive/stock/EGLL.xml"), ArchiveAnswer::yes);
     ASSERT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf), "");
     EXPECT_TRUE(fs::exists(g_airportsFolder / "park_airport.xml"));
     ASSERT_EQ(StandTable.size(), 3u);
@@ -226,6 +205,7 @@ TEST_F(ParkAirportFile, ABadFileCostsTheParkingNotTheRun) {
     EXPECT_EQ(load("<parkpositions><parkpos"), path + ": could not load file: " + path);
     const std::string failed = "failed to download: '" + site.baseUrl() + "P3D/archive/stock/EGLL.xml'";
     site.serve(stockPath(), "busy", 503);
+    EXPECT_EQ(fetched("archive/stock/EGLL.xml"), ArchiveAnswer::no);
     EXPECT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf), failed);
     site.serve(stockPath(), egll());
     EXPECT_EQ(gf_readApf("archive/stock/EGLL.xml", header, qf), failed) << "backed off";
@@ -278,18 +258,22 @@ TEST_F(ParkAirportFile, TheLearnedFileAndFakeAircraftJoinTheLoad) {
 
 TEST_F(ParkAirportFile, TheNearestStandOfAnyAirport) {
     std::string stand = "untouched";
-    EXPECT_EQ(gf_readDestApfForClosestStand("EDDM", baseLat, baseLon, stand), 100.0);
+    const auto nearest = [&stand](const std::string& icao, double lat, double lon) {
+        return awaited([&] { return gf_readDestApfForClosestStand(icao, lat, lon, stand); }).value_or(-1.0);
+    };
+    EXPECT_EQ(nearest("EDDM", baseLat, baseLon), 100.0);
     EXPECT_EQ(stand, "untouched");
     // A stand exactly 100 NM away is not nearer than none.
-    site.serve("/P3D/archive/stock/EDDF.xml",
-               parkingFile({{"altitude", "1"}}, parkpos("FAR", 10.0 + 100.0 / 60.0, 5.0, 20) +
-                                                     parkpos("FARTHER", 13.0, 5.0, 20)));
-    EXPECT_EQ(gf_readDestApfForClosestStand("EDDF", 10.0, 5.0, stand), 100.0);
+    const std::string eddf = "/P3D/archive/stock/EDDF.xml";
+    site.serve(eddf, parkingFile({{"altitude", "1"}}, parkpos("FAR", 10.0 + 100.0 / 60.0, 5.0, 20) +
+                                                         parkpos("FARTHER", 13.0, 5.0, 20)));
+    EXPECT_EQ(nearest("EDDF", 10.0, 5.0), 100.0);
     EXPECT_EQ(stand, "untouched");
-    EXPECT_NEAR(gf_readDestApfForClosestStand("EDDF", 10.0 + 99.0 / 60.0, 5.0, stand), 1.0, 1e-4);
+    EXPECT_NEAR(nearest("EDDF", 10.0 + 99.0 / 60.0, 5.0), 1.0, 1e-4);
     EXPECT_EQ(stand, "FAR");
+    EXPECT_EQ(site.requestCount(eddf), 2u) << "asked once and fetched once for the run";
     site.serve(stockPath(), "<parkpositions><parkpos");
-    EXPECT_EQ(gf_readDestApfForClosestStand("EGLL", baseLat, baseLon, stand), 100.0);
+    EXPECT_EQ(nearest("EGLL", baseLat, baseLon), 100.0);
     expectNoStrayFiles();
 }
 
@@ -315,50 +299,6 @@ TEST_F(ParkAirportFile, OnlyWellObservedArchivedAirportsAreLearnedOffline) {
     EXPECT_TRUE(folder.logContains("===> Failed to download LFPG.xml"));
     EXPECT_EQ(site.requestCount("/P3D/archive/stock/EHAM.xml") + site.requestCount("/P3D/archive/stock/LFPG.xml"), 1u);
     expectNoStrayFiles();
-}
-
-// The 16-second check on the ground at EGLL, which has no file of its own and
-// a neighbour 2.2 NM away, while the download site does not answer.
-class ParkAirportOnTheGround : public ParkingTest {
-protected:
-    ParkAirportOnTheGround() {
-        gf_forgetArchiveProbes();
-        gf_forgetAirportListForTest();
-        writeFile(g_inputFolder / "airports_p3d.xml",
-                  "<airports>" + airport("EGLL", 51.47, -0.46, "LHR") + airport("EGLW", 51.47, -0.40) + "</airports>");
-        gf_readAirports("airports_p3d.xml");
-        g_userOnGround = true;
-        g_userDataValid = true;
-        g_userAcCopy.lat = 51.47;
-        g_userAcCopy.lon = -0.46;
-    }
-    // The real time that five minutes of checks hold the loop (past 10 s the
-    // rest is left out).
-    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl) {
-        gf_setDownloadSiteForTest(siteUrl, "");
-        std::chrono::steady_clock::duration held{};
-        for (Seconds t = 0; t < 5 * 60 && held <= 10s; t += 16, g_clock += 16) {
-            const auto start = std::chrono::steady_clock::now();
-            gf_checkStaticParking(false);
-            held += std::chrono::steady_clock::now() - start;
-        }
-        return held;
-    }
-    const VirtualClock clock;
-};
-
-TEST_F(ParkAirportOnTheGround, ASiteThatNeverAnswersHoldsTheLoopForSecondsNotMinutes) {
-    tools::DownloadSite site;
-    site.stall(stockPath());
-    site.stall("/P3D/archive/stock/EGLW.xml");
-    EXPECT_LE(fiveMinutesOfChecks(site.baseUrl()), 10s) << "accepted, never answered";
-    EXPECT_EQ(site.requests().size(), 2u) << "at the start and two minutes later, for one airport";
-    EXPECT_TRUE(folder.logContains("User aircraft on the ground at EGLL, no airport file found"));
-    EXPECT_EQ(gf_currentParkAirport().icao, "");
-#ifndef _WIN32
-    const StalledListener listener;
-    EXPECT_LE(fiveMinutesOfChecks(fmt::format("http://127.0.0.1:{}/", listener.port())), 10s) << "never accepted";
-#endif
 }
 
 TEST(QualityFactorText, ShortWhenWellKnown) {

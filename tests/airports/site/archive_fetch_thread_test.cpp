@@ -1,0 +1,153 @@
+// The 16-second check of the park airport on the ground, against a download
+// site that answers, hangs or hides behind a slow name: the check runs on the
+// traffic loop while the airport files come on the fetcher's thread.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string_view>
+#include <thread>
+
+#include <fmt/format.h>
+
+#include "airports/park_airport_choice.h"
+#include "airports/parking_fixture.h"
+#include "site_test_support.h"
+#include "support/posix_stalled_listener.h"
+
+namespace {
+
+// Lookups of names under "slow.test" under way; each takes this long and finds loopback.
+std::atomic<int> g_slowLookups{0};
+constexpr unsigned slowLookupSeconds = 4;
+
+}  // namespace
+
+// The system's name lookup, as a slow name server makes it for names under
+// "slow.test" (libcurl's resolver thread calls this definition, the program's
+// own): every other name is looked up as usual.
+extern "C" int getaddrinfo(const char* __restrict name, const char* __restrict service,
+                           const struct addrinfo* __restrict hints, struct addrinfo** __restrict result) {
+    using Lookup = int (*)(const char*, const char*, const struct addrinfo*, struct addrinfo**);
+    static const auto systemLookup = reinterpret_cast<Lookup>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    if (name != nullptr && std::string_view(name).ends_with(".slow.test")) {
+        ++g_slowLookups;
+        ::sleep(slowLookupSeconds);
+        const int found = systemLookup("127.0.0.1", service, hints, result);
+        --g_slowLookups;
+        return found;
+    }
+    return systemLookup(name, service, hints, result);
+}
+
+namespace zrb::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The 16-second check on the ground at EGLL, which has no file of its own and
+// a neighbour 2.2 NM away: nothing of it waits on the download site.
+class ParkAirportOnTheGround : public ParkingTest {
+protected:
+    ParkAirportOnTheGround() {
+        gf_forgetAirportListForTest();
+        writeFile(g_inputFolder / "airports_p3d.xml",
+                  "<airports>" + airport("EGLL", 51.47, -0.46, "LHR") + airport("EGLW", 51.47, -0.40) + "</airports>");
+        gf_readAirports("airports_p3d.xml");
+        g_userOnGround = true;
+        g_userDataValid = true;
+        g_userAcCopy.lat = 51.47;
+        g_userAcCopy.lon = -0.46;
+    }
+    // The real time that five minutes of checks hold the loop; the site has a
+    // moment between two checks, as it would have 16 s.
+    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl) {
+        gf_setDownloadSiteForTest(siteUrl, "");
+        std::chrono::steady_clock::duration held{};
+        for (Seconds t = 0; t < 5 * 60; t += 16, g_clock += 16) {
+            const auto start = std::chrono::steady_clock::now();
+            gf_checkStaticParking(false);
+            held += std::chrono::steady_clock::now() - start;
+            std::this_thread::sleep_for(20ms);
+        }
+        return held;
+    }
+    // The end of the run while a transfer may hang: within about a second.
+    static std::chrono::steady_clock::duration closing() {
+        const auto start = std::chrono::steady_clock::now();
+        g_stopRun = true;
+        gf_stopArchiveFetcher();
+        const auto took = std::chrono::steady_clock::now() - start;
+        g_stopRun = false;
+        gf_forgetArchiveProbes();
+        return took;
+    }
+    const VirtualClock clock;
+};
+
+TEST_F(ParkAirportOnTheGround, ASiteThatHangsNeverHoldsTheLoop) {
+    {
+        tools::DownloadSite site;
+        site.stall(stockPath());
+        site.stall("/P3D/archive/stock/EGLW.xml");
+        EXPECT_LE(fiveMinutesOfChecks(site.baseUrl()), 1s) << "accepted, never answered";
+        EXPECT_EQ(gf_currentParkAirport().icao, "");
+        EXPECT_LT(closing(), 2s);
+    }
+    {
+        // The probe has its answer, the file never comes.
+        tools::DownloadSite site;
+        site.stallBody(stockPath(), egll().substr(0, 100));
+        site.stallBody("/P3D/archive/stock/EGLW.xml", egll().substr(0, 100));
+        EXPECT_LE(fiveMinutesOfChecks(site.baseUrl()), 1s) << "the body stalls";
+        EXPECT_EQ(site.requestCount(stockPath()), 2u) << "the probe, then the file";
+        EXPECT_EQ(gf_currentParkAirport().icao, "");
+        EXPECT_LT(closing(), 2s);
+    }
+    const StalledListener listener;
+    EXPECT_LE(fiveMinutesOfChecks(fmt::format("http://127.0.0.1:{}/", listener.port())), 1s) << "never accepted";
+    EXPECT_LT(closing(), 2s);
+}
+
+// A name that takes seconds to resolve holds neither the checks nor the end
+// of the run, which does not wait for the lookup.
+TEST_F(ParkAirportOnTheGround, ASlowNameHoldsNeitherTheLoopNorTheEndOfTheRun) {
+    tools::DownloadSite site;
+    site.serve(stockPath(), egll());
+    EXPECT_LE(fiveMinutesOfChecks(fmt::format("http://egll.slow.test:{}/", site.port())), 1s);
+    EXPECT_EQ(g_slowLookups.load(), 1) << "the first request is still looking its name up";
+    EXPECT_LT(closing(), 2s);
+    // Nothing of the lookup outlives the test.
+    for (int i = 0; i < 1000 && g_slowLookups.load() > 0; ++i) std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(100ms);
+}
+
+// The site answers: the probe at one check, the file asked for at the next,
+// where the airport is chosen, and the plan at the check after it came.
+TEST_F(ParkAirportOnTheGround, TheAirportIsPlannedAtTheCheckAfterItsFileCame) {
+    gf_forgetAirportListForTest();
+    writeFile(g_inputFolder / "airports_p3d.xml", "<airports>" + airport("EGLL", 51.47, -0.46, "LHR") + "</airports>");
+    gf_readAirports("airports_p3d.xml");
+    tools::DownloadSite site;
+    site.serve(stockPath(), egll());
+    gf_setDownloadSiteForTest(site.baseUrl(), "");
+    gf_checkStaticParking(false);
+    EXPECT_EQ(gf_currentParkAirport().icao, "") << "the probe is on its way";
+    ASSERT_EQ(inArchive("EGLL"), ArchiveAnswer::yes);
+    gf_checkStaticParking(false);
+    EXPECT_EQ(gf_currentParkAirport().icao, "EGLL");
+    EXPECT_TRUE(StandTable.empty());
+    ASSERT_EQ(fetched("archive/stock/EGLL.xml"), ArchiveAnswer::yes);
+    EXPECT_EQ(site.requestCount(stockPath()), 2u);
+    gf_checkStaticParking(false);
+    EXPECT_EQ(StandTable.size(), 3u);
+    EXPECT_TRUE(folder.logContains("Airport file read from 'archive/stock/EGLL.xml' for London Heathrow"));
+    EXPECT_EQ(site.requestCount(stockPath()), 2u);
+}
+
+}  // namespace
+}  // namespace zrb::test
