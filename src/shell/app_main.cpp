@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include "airports/archive_fetch.h"
 #include "config/paths.h"
 #include "foundation/log.h"
 #include "foundation/program_id.h"
@@ -60,6 +61,7 @@ int gf_initInstanceAndRun() {
     // Every thread of the program ends before its globals are torn down.
     gf_joinWorker();
     gf_joinSimClient();
+    gf_stopArchiveFetcher();  // closing down has, unless it failed half-way
     // Closing down has waited for stuck readers once already, with the window
     // still served; a second wait here would only freeze the window.
     if (!gf_runServices().joinRtReaders(g_readersStuck ? 0 : g_readerWaitLimitMs)) {
