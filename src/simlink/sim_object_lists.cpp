@@ -11,6 +11,11 @@ namespace {
 
 constexpr std::size_t objectListReserve = 256;
 
+struct GivenUpCreate {
+    PendingCreate create;
+    std::chrono::steady_clock::time_point at;
+};
+
 struct AddedEntry {
     std::uint32_t objectId = 0;
     std::uint64_t serial = 0;        // which report of the object this is
@@ -20,7 +25,7 @@ struct AddedEntry {
 std::vector<PendingCreate> g_pendingCreates;
 std::vector<std::uint32_t> g_addedObjects;
 std::vector<PendingRemoval> g_pendingRemovals;
-std::vector<PendingCreate> g_givenUpCreates;  // oldest first
+std::vector<GivenUpCreate> g_givenUpCreates;  // oldest first
 // The added objects in the order they came, with the latest report of each:
 // the range reply takes entries out of g_addedObjects in any order, the age
 // limit and the cap take the oldest first.
@@ -48,6 +53,11 @@ void lf_forgetAddedBeyond(std::size_t count, std::uint64_t requests) {
         lf_forgetOldestAdded();
 }
 
+void lf_forgetOldGivenUpCreates(std::chrono::steady_clock::time_point now) {
+    std::erase_if(g_givenUpCreates,
+                  [now](const GivenUpCreate& g) { return now - g.at >= g_givenUpCreateLifetime; });
+}
+
 }  // namespace
 
 std::vector<PendingCreate>& lf_pendingCreates() { return g_pendingCreates; }
@@ -65,18 +75,21 @@ std::vector<PendingCreate> lf_takeUnansweredCreates() {
     lf_forgetAddedBeyond(g_maxAddedObjects, requests);
     std::copy_if(g_pendingCreates.begin(), g_pendingCreates.end(), std::back_inserter(unanswered), expired);
     std::erase_if(g_pendingCreates, expired);
+    const auto now = std::chrono::steady_clock::now();
+    lf_forgetOldGivenUpCreates(now);
     for (const PendingCreate& p : unanswered) {
         if (g_givenUpCreates.size() >= objectListReserve) g_givenUpCreates.erase(g_givenUpCreates.begin());
-        g_givenUpCreates.push_back(p);
+        g_givenUpCreates.push_back(GivenUpCreate{p, now});
     }
     return unanswered;
 }
 
 std::optional<PendingCreate> lf_takeGivenUpCreate(const std::string& callsign) {
+    lf_forgetOldGivenUpCreates(std::chrono::steady_clock::now());
     const auto it = std::find_if(g_givenUpCreates.begin(), g_givenUpCreates.end(),
-                                 [&callsign](const PendingCreate& p) { return p.callsign == callsign; });
+                                 [&callsign](const GivenUpCreate& g) { return g.create.callsign == callsign; });
     if (it == g_givenUpCreates.end()) return std::nullopt;
-    PendingCreate taken = std::move(*it);
+    PendingCreate taken = std::move(it->create);
     g_givenUpCreates.erase(it);
     return taken;
 }
@@ -84,7 +97,7 @@ std::optional<PendingCreate> lf_takeGivenUpCreate(const std::string& callsign) {
 void lf_forgetGivenUpCreate(std::uint32_t sendId) {
     if (sendId == 0) return;
     const auto it = std::find_if(g_givenUpCreates.begin(), g_givenUpCreates.end(),
-                                 [sendId](const PendingCreate& p) { return p.sendId == sendId; });
+                                 [sendId](const GivenUpCreate& g) { return g.create.sendId == sendId; });
     if (it != g_givenUpCreates.end()) g_givenUpCreates.erase(it);
 }
 
@@ -133,6 +146,10 @@ void lf_resetObjectLists() {
     g_addedObjects.reserve(objectListReserve);
     g_pendingRemovals.reserve(objectListReserve);
     g_givenUpCreates.reserve(objectListReserve);
+}
+
+void lf_ageGivenUpCreatesForTest(std::chrono::steady_clock::duration by) {
+    for (GivenUpCreate& g : g_givenUpCreates) g.at -= by;
 }
 
 }  // namespace zrb

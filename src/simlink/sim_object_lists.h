@@ -10,6 +10,7 @@
 // been joined.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -43,9 +44,16 @@ inline constexpr std::uint64_t g_addedObjectRangeRequests = 50;
 // object was removed before a reply saw it, its refusal named no send id of
 // ours, or its model is still loading): twice the added objects' limit, so
 // that an object the simulator made of it long before is forgotten by then.
-// One that comes later is removed (lf_takeGivenUpCreate), whichever of it and
-// a twin's the reply gives to the twin.
+// One that comes later, while the creation's record lasts, is removed
+// (lf_takeGivenUpCreate), whichever of it and a twin's the reply gives to the
+// twin.
 inline constexpr std::uint64_t g_pendingCreateRangeRequests = 2 * g_addedObjectRangeRequests;
+// How long a creation given up is remembered. It was given up 100 s after it
+// was sent, or 20 s while a landing flares and range requests go five times as
+// often (hence a time here, not a count of requests); a model that loads that
+// slowly is there within a minute or two more. An object that comes under its
+// callsign later still is another program's aircraft, which is left alone.
+inline constexpr std::chrono::seconds g_givenUpCreateLifetime{150};
 // More objects than the simulator holds at once are no creations of ours.
 inline constexpr std::size_t g_maxAddedObjects = 1000;
 
@@ -59,9 +67,9 @@ void lf_noteAddedObject(std::uint32_t objectId);
 std::vector<PendingCreate> lf_takeUnansweredCreates();
 
 // A creation given up under this callsign, taken out of the remembered ones
-// (the oldest is forgotten beyond 256): an object that comes under it late,
-// claimed by no pending creation, is its object, or its twin's when the twin
-// took the late one.
+// (the oldest is forgotten beyond 256, and each after g_givenUpCreateLifetime):
+// an object that comes under it late, claimed by no pending creation, is its
+// object, or its twin's when the twin took the late one.
 std::optional<PendingCreate> lf_takeGivenUpCreate(const std::string& callsign);
 // The creation given up that was sent with this id is refused after all: no
 // object will come of it.
@@ -79,5 +87,9 @@ std::uint32_t lf_takePendingRemoval(std::uint32_t sendId);
 
 // All lists emptied, room for 256 entries each.
 void lf_resetObjectLists();
+
+// Tests: the creations given up are taken to have been given up this much
+// earlier.
+void lf_ageGivenUpCreatesForTest(std::chrono::steady_clock::duration by);
 
 }  // namespace zrb

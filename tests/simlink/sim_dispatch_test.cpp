@@ -167,25 +167,41 @@ TEST_F(Dispatch, TheRangeReplyMatchesCreationsByCallsignAndReportsGroundData) {
 
     // Its object may still come: the twin flies the first under the callsign,
     // and the one nobody claims is removed, one per creation given up. Without
-    // a twin the late one is removed; a creation refused after all makes none.
+    // a twin the late one is removed, up to the end of the record's life,
+    // whatever its send id; a creation refused after all makes none, and a
+    // record past its life is another program's aircraft's no more.
     const auto arrive = [](std::uint32_t objectId, const char* callsign) {
         dispatch(addRemoveMsg(eventObjectAdded, objectId));
         dispatch(inRangeMsg(objectId, 5.0, 0.0, 1, callsign));
     };
     for (const std::uint32_t objectId : {1007, 1008, 1009}) arrive(objectId, "DLH5");
-    lf_pendingCreates().push_back(PendingCreate{12, 0x444444, "AFR7", g_rangeRequestsSent.load()});
-    lf_pendingCreates().push_back(PendingCreate{13, 0x555555, "BAW2", g_rangeRequestsSent.load()});
+    const auto giveUp = [](std::uint32_t sendId, std::uint32_t hexId, const char* callsign) {
+        lf_pendingCreates().push_back(PendingCreate{sendId, hexId, callsign, g_rangeRequestsSent.load()});
+    };
+    giveUp(14, 0x666666, "SAS3");
+    giveUp(0, 0x777777, "UAL8");
     g_rangeRequestsSent += 100;
     ASSERT_EQ(lf_takeUnansweredCreates().size(), 2U);
+    lf_ageGivenUpCreatesForTest(g_givenUpCreateLifetime - std::chrono::seconds(10));
+    giveUp(12, 0x444444, "AFR7");
+    giveUp(13, 0x555555, "BAW2");
+    giveUp(0, 0x888888, "EZY4");
+    g_rangeRequestsSent += 100;
+    ASSERT_EQ(lf_takeUnansweredCreates().size(), 3U);
     dispatch(exceptionMsg(excCreateObjectFailed, 13, 1));
+    dispatch(exceptionMsg(excCreateObjectFailed, 0, 1));
     arrive(1010, "AFR7");
     arrive(1011, "BAW2");
+    arrive(1012, "EZY4");
+    arrive(1013, "SAS3");  // ten seconds before its record ends
+    lf_ageGivenUpCreatesForTest(std::chrono::seconds(10));
+    arrive(1014, "UAL8");
     const auto late = gf_takeSimNotices();
     ASSERT_EQ(late.size(), 1U);
     EXPECT_EQ(late[0].kind, static_cast<std::uint32_t>(SimNoticeKind::liveCreated));
     EXPECT_EQ(late[0].objectId, 1007U);
     EXPECT_EQ(late[0].hexId, 0x333333U);
-    EXPECT_EQ(gf_queuedRemovals(), (std::vector<std::uint32_t>{1008, 1010}));
+    EXPECT_EQ(gf_queuedRemovals(), (std::vector<std::uint32_t>{1008, 1010, 1012, 1013}));
     const auto lines = m_folder.logLines();
     const auto count = [&lines](const std::string& text) {
         return std::count_if(lines.begin(), lines.end(),
@@ -193,10 +209,13 @@ TEST_F(Dispatch, TheRangeReplyMatchesCreationsByCallsignAndReportsGroundData) {
     };
     EXPECT_EQ(count("! Simcon object 1008 came for a creation given up, hexid:2236962, callsign: 'DLH5': removed"), 1);
     EXPECT_EQ(count("! Simcon object 1010 came for a creation given up, hexid:4473924, callsign: 'AFR7': removed"), 1);
-    EXPECT_EQ(count("came for a creation given up"), 2);
+    EXPECT_EQ(count("! Simcon object 1012 came for a creation given up, hexid:8947848, callsign: 'EZY4': removed"), 1);
+    EXPECT_EQ(count("! Simcon object 1013 came for a creation given up, hexid:6710886, callsign: 'SAS3': removed"), 1);
+    EXPECT_EQ(count("came for a creation given up"), 4);
     EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 1009, callsign 'DLH5'"), 1);
     EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 1011, callsign 'BAW2'"), 1);
-    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 10"), 3);  // 1003 above, 1009, 1011
+    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 1014, callsign 'UAL8'"), 1);
+    EXPECT_EQ(count("just spawned, but not by TLVR_P3D, oid: 10"), 4);  // 1003 above, 1009, 1011, 1014
 }
 
 TEST_F(Dispatch, ExceptionsAreHandledByCode) {
