@@ -1,6 +1,7 @@
 #include "airports/archive_fetch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "airports/archive_fetch_test_hook.h"
 #include "foundation/curl_handle.h"
 #include "foundation/log.h"
 #include "foundation/stop_flags.h"
@@ -36,8 +38,8 @@ constexpr auto fetcherWaitStep = std::chrono::seconds(1);
 // asked again at a later check.
 constexpr std::size_t maxRequests = 16;
 // The files kept for the run: the park airport's and its neighbours', the
-// least lately used going first. Two at least, so that the file a check has
-// just looked up is never the one a new file pushes out.
+// least lately used going first. Beyond the bytes only the file just fetched
+// stays (a check holds on to the text it looked up itself).
 constexpr std::size_t maxKeptFiles = 8;
 constexpr std::size_t maxKeptBytes = 64U * 1024U * 1024U;
 
@@ -128,6 +130,11 @@ std::deque<KeptFile> g_keptFiles;  // least lately used first
 std::uint64_t g_generation = 0;
 // Started by the first request of a run, stopped and joined at its end.
 std::jthread g_fetcher;
+// The fetcher's loop was left by an exception: the next request joins the
+// thread and starts another.
+bool g_fetcherEnded = false;
+
+std::atomic<ArchiveServeHook> g_serveHook{nullptr};
 
 // g_archiveFetchMutex held. The kept file, now the latest used.
 std::shared_ptr<const std::string> lf_keptFile(const std::string& url) {
@@ -140,19 +147,29 @@ std::shared_ptr<const std::string> lf_keptFile(const std::string& url) {
     return g_keptFiles.back().text;
 }
 
-// g_archiveFetchMutex held.
+// g_archiveFetchMutex held. What a file holds is its capacity: a text grown
+// in a stream may hold up to twice its size.
 void lf_keepFile(const std::string& url, std::string text) {
     std::erase_if(g_keptFiles, [&url](const KeptFile& f) { return f.url == url; });
+    text.shrink_to_fit();
     g_keptFiles.push_back(KeptFile{url, std::make_shared<const std::string>(std::move(text))});
     std::size_t bytes = 0;
-    for (const KeptFile& f : g_keptFiles) bytes += f.text->size();
-    while (g_keptFiles.size() > maxKeptFiles || (bytes > maxKeptBytes && g_keptFiles.size() > 2)) {
-        bytes -= g_keptFiles.front().text->size();
+    for (const KeptFile& f : g_keptFiles) bytes += f.text->capacity();
+    while (g_keptFiles.size() > maxKeptFiles || (bytes > maxKeptBytes && g_keptFiles.size() > 1)) {
+        bytes -= g_keptFiles.front().text->capacity();
         g_keptFiles.pop_front();
     }
 }
 
+// Answered while it waited, above all by the site's failure at the request
+// before it: a site that does not answer is asked once, not once per airport.
+bool lf_answeredMeanwhile(const FetchRequest& request) {
+    const auto kept = lf_keptState(request.url);
+    return kept && (!request.wholeFile || *kept != ArchiveState::there);
+}
+
 DownloadResult lf_serve(const FetchRequest& request, std::string& text, const std::stop_token& stop) {
+    if (const ArchiveServeHook hook = g_serveHook.load(); hook != nullptr) hook(request.url);
     const CurlHandle handle(curl_easy_init());
     if (request.wholeFile) return gf_curlDownloadText(handle.get(), request.url, text, stop);
     return gf_curlProbe(handle.get(), request.url, stop);
@@ -168,6 +185,7 @@ void lf_fetcherMain(const std::stop_token& stop) {
                 continue;
             const FetchRequest request = g_requests.front();
             g_requests.pop_front();
+            if (lf_answeredMeanwhile(request)) continue;
             g_inFlight = request;
             const std::uint64_t generation = g_generation;
             lock.unlock();
@@ -186,6 +204,13 @@ void lf_fetcherMain(const std::stop_token& stop) {
     } catch (...) {
         gf_logMarked("{}: {}", "archive fetcher", "Unknown exception");
     }
+    // Left by an exception: what it served is asked again by the next check.
+    // (A thread that closing down already took over is none of this one's.)
+    if (stop.stop_requested()) return;
+    std::lock_guard lock(g_archiveFetchMutex);
+    if (g_fetcher.get_id() != std::this_thread::get_id()) return;
+    g_inFlight.reset();
+    g_fetcherEnded = true;
 }
 
 // g_archiveFetchMutex held. Asks for it unless it is asked already.
@@ -193,6 +218,10 @@ void lf_ask(const FetchRequest& request) {
     if (g_inFlight == request || std::find(g_requests.begin(), g_requests.end(), request) != g_requests.end()) return;
     if (g_requests.size() >= maxRequests) return;
     g_requests.push_back(request);
+    if (g_fetcherEnded) {
+        g_fetcher.join();  // it has left its loop and holds nothing
+        g_fetcherEnded = false;
+    }
     if (!g_fetcher.joinable()) g_fetcher = std::jthread([](std::stop_token stop) { lf_fetcherMain(stop); });
     g_fetchWake.notify_one();
 }
@@ -239,6 +268,7 @@ void gf_stopArchiveFetcher() {
     {
         std::lock_guard lock(g_archiveFetchMutex);
         fetcher = std::move(g_fetcher);
+        g_fetcherEnded = false;
         g_requests.clear();
     }
     if (fetcher.joinable()) {
@@ -246,7 +276,10 @@ void gf_stopArchiveFetcher() {
         fetcher.join();
     }
     std::lock_guard lock(g_archiveFetchMutex);
+    g_inFlight.reset();  // an exception may have left it set
     g_keptFiles.clear();
 }
+
+void gf_setArchiveServeHookForTest(ArchiveServeHook hook) { g_serveHook.store(hook); }
 
 }  // namespace zrb

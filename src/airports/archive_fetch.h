@@ -11,7 +11,8 @@
 // backs off the URL and the whole site for 2 minutes, twice as long after each
 // further failure, at most 30 minutes, and meanwhile nothing of the site is
 // asked. A clock set back ends a record; a stop is no failure of the site;
-// the user's Re-read forgets all, the kept files too.
+// the user's Re-read forgets all, the kept files too. A fetcher that an
+// exception ended is started again by the next request.
 //
 // Threads: the worker thread asks (gf_archiveAnswer, gf_archiveFile), and
 // stops and joins the fetcher at the end of each run; the fetcher thread

@@ -207,8 +207,9 @@ DownloadResult gf_curlProbe(CURL* handle, const std::string& url, const std::sto
     if (handle == nullptr) return DownloadResult::failed;
     try {
         bool bodyStarted = false;
-        lf_setGetOptions(handle, url, lf_site(), &lf_endAtBody, &bodyStarted, &stop);
-        const auto limit = static_cast<long>(std::chrono::milliseconds(g_probeTimeout).count());
+        const DownloadSite site = lf_site();
+        lf_setGetOptions(handle, url, site, &lf_endAtBody, &bodyStarted, &stop);
+        const auto limit = static_cast<long>(site.limits.probeTimeout.count());
         lf_setOption(handle, CURLOPT_CONNECTTIMEOUT_MS, limit);
         lf_setOption(handle, CURLOPT_TIMEOUT_MS, limit);
         const CURLcode code = lf_perform(handle);

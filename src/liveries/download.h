@@ -98,6 +98,7 @@ struct DownloadLimits {
     std::chrono::seconds lowSpeedTime = g_downloadLowSpeedTime;
     std::chrono::seconds totalTimeout = g_downloadTotalTimeout;
     std::uint64_t maxBytes = g_downloadMaxBytes;
+    std::chrono::milliseconds probeTimeout = g_probeTimeout;
 };
 void gf_setDownloadLimitsForTest(const DownloadLimits& limits);
 // Back to the built-in site and limits.

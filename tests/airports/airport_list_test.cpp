@@ -28,9 +28,13 @@ protected:
         // here. Its first failure backs the whole site off, and from then on
         // every search has its answer at once.
         gf_setDownloadSiteForTest("none://", "");
-        for (int i = 0; i < 10000 && lf_existsInOnlineArchive("ZZZZ") == ArchiveAnswer::onItsWay; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         fs::create_directories(g_inputFolder);
+        ArchiveAnswer answer = ArchiveAnswer::onItsWay;
+        for (int i = 0; i < 10000 && answer == ArchiveAnswer::onItsWay; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            answer = lf_existsInOnlineArchive("ZZZZ");
+        }
+        ASSERT_EQ(answer, ArchiveAnswer::no) << "the site is not backed off: the searches would not be tested";
     }
     void TearDown() override {
         gf_forgetAirportListForTest();

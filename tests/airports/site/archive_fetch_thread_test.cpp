@@ -10,11 +10,13 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <new>
 #include <string_view>
 #include <thread>
 
 #include <fmt/format.h>
 
+#include "airports/archive_fetch_test_hook.h"
 #include "airports/park_airport_choice.h"
 #include "airports/parking_fixture.h"
 #include "site_test_support.h"
@@ -65,9 +67,14 @@ protected:
         g_userAcCopy.lon = -0.46;
     }
     // The real time that five minutes of checks hold the loop; the site has a
-    // moment between two checks, as it would have 16 s.
-    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl) {
+    // moment between two checks, as it would have 16 s. A probe ends after
+    // probeLimit of real time, the back-off counts the checks' time.
+    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl,
+                                                                   std::chrono::milliseconds probeLimit) {
         gf_setDownloadSiteForTest(siteUrl, "");
+        DownloadLimits limits;
+        limits.probeTimeout = probeLimit;
+        gf_setDownloadLimitsForTest(limits);
         std::chrono::steady_clock::duration held{};
         for (Seconds t = 0; t < 5 * 60; t += 16, g_clock += 16) {
             const auto start = std::chrono::steady_clock::now();
@@ -94,21 +101,32 @@ protected:
 // file's body stalls (at EGLW too, so the closest search waits for both); its
 // port never accepts; its name takes seconds to resolve. None of them holds
 // the checks or the end of the run, which does not wait for a name lookup.
+// A probe that ends unanswered leaves the airport without a file, and the
+// site is asked again only when its back-off is over.
 TEST_F(ParkAirportOnTheGround, ASiteThatHangsNeverHoldsTheLoop) {
     // One site at a time: two servers of the stand-in's HTTP library at once
     // race inside it.
-    const auto hangs = [](const char* what, const std::function<std::string(tools::DownloadSite&)>& setUp) {
+    const auto hangs = [](const char* what, const std::function<std::string(tools::DownloadSite&)>& setUp,
+                          std::chrono::milliseconds probeLimit = g_probeTimeout) {
+        gf_showMessage("", false);
         tools::DownloadSite site;
-        EXPECT_LE(fiveMinutesOfChecks(setUp(site)), 1s) << what;
+        EXPECT_LE(fiveMinutesOfChecks(setUp(site), probeLimit), 1s) << what;
         EXPECT_EQ(gf_currentParkAirport().icao, "") << what;
+        EXPECT_EQ(gf_messageLineView().message == "User aircraft on the ground at EGLL, no airport file found",
+                  probeLimit < g_probeTimeout)
+            << what;
         EXPECT_LT(closing(), 2s) << what;
         return site.requestCount(stockPath());
     };
-    hangs("accepted, never answered", [](tools::DownloadSite& site) {
-        site.stall(stockPath());
-        site.stall("/P3D/archive/stock/EGLW.xml");
-        return site.baseUrl();
-    });
+    const auto neverAnswered = hangs(
+        "accepted, never answered",
+        [](tools::DownloadSite& site) {
+            site.stall(stockPath());
+            site.stall("/P3D/archive/stock/EGLW.xml");
+            return site.baseUrl();
+        },
+        100ms);
+    EXPECT_EQ(neverAnswered, 2u) << "at the start and after two minutes' back-off, the neighbour not in between";
     const auto bodyStalls = hangs("the body stalls", [](tools::DownloadSite& site) {
         site.stallBody(stockPath(), egll().substr(0, 100));
         site.stallBody("/P3D/archive/stock/EGLW.xml", egll().substr(0, 100));
@@ -116,9 +134,9 @@ TEST_F(ParkAirportOnTheGround, ASiteThatHangsNeverHoldsTheLoop) {
     });
     EXPECT_EQ(bodyStalls, 2u) << "the probe, then the file";
     const StalledListener listener;
-    hangs("never accepted", [&listener](tools::DownloadSite&) {
-        return fmt::format("http://127.0.0.1:{}/", listener.port());
-    });
+    hangs(
+        "never accepted",
+        [&listener](tools::DownloadSite&) { return fmt::format("http://127.0.0.1:{}/", listener.port()); }, 100ms);
     hangs("a slow name", [](tools::DownloadSite& site) {
         site.serve(stockPath(), egll());
         return fmt::format("http://egll.slow.test:{}/", site.port());
@@ -150,6 +168,35 @@ TEST_F(ParkAirportOnTheGround, TheAirportIsPlannedAtTheCheckAfterItsFileCame) {
     EXPECT_EQ(StandTable.size(), 3u);
     EXPECT_TRUE(folder.logContains("Airport file read from 'archive/stock/EGLL.xml' for London Heathrow"));
     EXPECT_EQ(site.requestCount(stockPath()), 2u);
+}
+
+// Serving a request throws once, as memory running out would.
+std::atomic<bool> g_throwOnce{false};
+void lf_throwOnce(const std::string&) {
+    if (g_throwOnce.exchange(false)) throw std::bad_alloc();
+}
+
+// The fetcher outlives an exception that ends its loop, and the files it keeps
+// for the run hold at most 64 MB but for the one just fetched.
+TEST_F(ParkAirportOnTheGround, TheFetcherOutlivesAnExceptionAndKeepsItsFilesWithinTheirBound) {
+    tools::DownloadSite site;
+    site.serve(stockPath(), egll());
+    gf_setDownloadSiteForTest(site.baseUrl(), "");
+    g_throwOnce = true;
+    gf_setArchiveServeHookForTest(&lf_throwOnce);
+    EXPECT_EQ(lf_existsInOnlineArchive("EGLL"), ArchiveAnswer::onItsWay);
+    for (int i = 0; i < 1000 && g_throwOnce; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(inArchive("EGLL"), ArchiveAnswer::yes) << "asked again and answered";
+    gf_setArchiveServeHookForTest(nullptr);
+
+    constexpr std::size_t overHalf = 32U * 1024U * 1024U + 1U;
+    site.serve("/P3D/archive/stock/EHAM.xml", std::string(overHalf, 'a'));
+    site.serve("/P3D/archive/stock/EDDF.xml", std::string(overHalf, 'f'));
+    ASSERT_EQ(fetched("archive/stock/EHAM.xml"), ArchiveAnswer::yes);
+    ASSERT_EQ(fetched("archive/stock/EDDF.xml"), ArchiveAnswer::yes);
+    EXPECT_EQ(lf_askForArchiveFile("archive/stock/EDDF.xml"), ArchiveAnswer::yes) << "the later one is kept";
+    EXPECT_EQ(lf_askForArchiveFile("archive/stock/EHAM.xml"), ArchiveAnswer::onItsWay) << "the earlier one is not";
+    EXPECT_LT(closing(), 2s);
 }
 
 }  // namespace
