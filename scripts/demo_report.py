@@ -32,6 +32,16 @@ FEED_DELAY_S = 30.0          # Tolvaren shows a live report this long after its 
 DEAD_RECKONING_S = 80.0      # how long it may carry an aircraft on after its last report
 
 
+def shown_text(raw):
+    """Bytes as the simulator shows them: UTF-8 where they are, else in the
+    legacy code page, Windows-1252, whose five unused bytes Windows shows as
+    the control characters of their value."""
+    try:
+        return raw.decode("utf-8")
+    except UnicodeDecodeError:
+        return "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in raw)
+
+
 def read_lines(path):
     out = []
     try:
@@ -113,12 +123,12 @@ class Demo:
     def read_half_spans(liveries_scanned):
         """Half wing spans in metres by livery title, from the demo's database and the program's scan."""
         # Both files hold several top-level elements, not one document.
-        # The scan keeps titles in their aircraft.cfg's bytes, which may be a
-        # legacy code page; the simulator's record shows those bytes as U+FFFD
-        # too, so the titles still meet.
+        # The scan keeps titles in their aircraft.cfg's bytes, one livery a
+        # line, which may be a legacy code page: read as the simulator shows
+        # them, as its record holds them, the titles meet.
         def elements(path):
-            with open(path, encoding="utf-8", errors="replace") as f:
-                text = f.read().split("?>", 1)[-1]
+            with open(path, "rb") as f:
+                text = "\n".join(shown_text(line) for line in f.read().splitlines()).split("?>", 1)[-1]
             return ET.fromstring("<root>" + text + "</root>").iter()
 
         spans = {}
@@ -296,7 +306,7 @@ class Demo:
         return "\n".join(out)
 
     # ------------------------------------------------------------ check
-    def check(self):
+    def check(self, report):
         failures = []
         # 1. Every live creation was received before; every static one stands at a stand.
         for o in self.objects.values():
@@ -375,11 +385,15 @@ class Demo:
             failures.append("no aircraft created")
         # 6. The simulator knows titles by their aircraft.cfg's bytes: liveries
         # from a legacy (Boeing) and from a UTF-8 file were both created, and
-        # no creation was refused.
+        # no creation was refused. The report shows each title as the
+        # simulator does, never a character it could not read.
         titles = [o["title"] for o in self.objects.values()]
-        for kind, word in (("legacy code page", "K\ufffdln"), ("UTF-8", "\u0141\u00f3d\u017a")):
+        for kind, word in (("legacy code page", "K\u00f6ln"), ("UTF-8", "\u0141\u00f3d\u017a")):
             if not any(t.endswith(" " + word) for t in titles):
                 failures.append("no livery of a {} aircraft.cfg created".format(kind))
+        for line in report.splitlines():
+            if "\ufffd" in line:
+                failures.append("the report shows what the simulator would not: " + line.strip())
         for r in self.refusals:
             failures.append("creation of {} refused".format(r["title"]))
         return failures
@@ -481,12 +495,13 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     demo = Demo(*args[:4])
-    print(demo.summary())
+    report = demo.summary()
+    print(report)
     demo.picture(args[4])
     print("Picture: " + args[4])
     if "--check" not in argv:
         return 0
-    failures = demo.check()
+    failures = demo.check(report)
     for f in failures:
         print("CHECK FAILED: " + f)
     if not failures:

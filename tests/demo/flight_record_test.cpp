@@ -30,7 +30,7 @@ TEST(FlightRecord, RecordsEveryEventAndThinsOutPositionsPerObject) {
         standin::FlightRecord record(file);
         standin::SimAircraft a;
         a.objectId = 100;
-        a.title = "Demo \xFF title";  // not UTF-8: kept readable, not thrown on
+        a.title = "Demo K\xF6ln \x80\x81";  // Windows-1252, one byte unused by it
         a.atcId = "KLM1762";
         a.latitudeDeg = 52.3;
         a.onGround = true;
@@ -38,7 +38,7 @@ TEST(FlightRecord, RecordsEveryEventAndThinsOutPositionsPerObject) {
         b.objectId = 101;
         record.user(a);
         record.created(a);
-        record.refused("Not Installed", "EZY1", 22);
+        record.refused("Not Installed \xC5\x81\xC3\xB3" "d\xC5\xBA", "EZY1", 22);
         record.moved(a);  // the first position of an object is always kept
         record.moved(b);
         record.moved(a);  // too soon after the last of this object
@@ -58,7 +58,9 @@ TEST(FlightRecord, RecordsEveryEventAndThinsOutPositionsPerObject) {
     EXPECT_EQ(events, (std::vector<std::string>{"user", "create100", "refuse", "move100", "move101", "move100",
                                                 "remove100", "create100", "move100"}));
     EXPECT_EQ(lines[2].at("exception"), 22);
-    EXPECT_EQ(lines[2].at("title"), "Not Installed");
+    // Titles as the simulator shows them: UTF-8 as it is, else the legacy page.
+    EXPECT_EQ(lines[1].at("title"), "Demo K\u00F6ln \u20AC\u0081");
+    EXPECT_EQ(lines[2].at("title"), "Not Installed \u0141\u00F3d\u017A");
     EXPECT_DOUBLE_EQ(lines[5].at("lat").get<double>(), 52.4);
     EXPECT_EQ(lines[6].at("by"), "client");
     EXPECT_TRUE(lines[1].at("onGround").get<bool>());

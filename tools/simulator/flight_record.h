@@ -3,7 +3,8 @@
 // for the demo's summary, picture and check: every creation and refused
 // creation, the positions clients set (at most one a record interval per
 // object, and always the first), removals, and where the user aircraft is.
-// Each line holds "t", the wall-clock time in UTC seconds, and "ev".
+// Each line holds "t", the wall-clock time in UTC seconds, and "ev"; titles
+// are written as the simulator shows them, in UTF-8.
 //
 // Thread safety: every call takes m_mutex, which owns the file and the times.
 
