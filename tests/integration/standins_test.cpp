@@ -3,9 +3,9 @@
 // the login and the readers' polling over Schannel, the data-file downloads,
 // and the SimConnect exchange over Winsock with the SimClient thread, as the
 // shipped program makes them. The Linux build runs the same tests.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -165,9 +165,7 @@ TEST_F(StandIns, ASiteThatHangsNeverHoldsTheParkAirportCheck) {
                              Site{value("site_url"), 46.2381, 6.1089, "the body stalls", true},
                              Site{value("never_accepting_url"), 47.4647, 8.5492, "never accepted"}}) {
         gf_setDownloadSiteForTest(site.url, localPath("site_ca"));
-        DownloadLimits limits;
-        if (!site.answered) limits.probeTimeout = 100ms;
-        gf_setDownloadLimitsForTest(limits);
+        gf_setDownloadLimitsForTest(DownloadLimits{.probeTimeout = site.answered ? g_probeTimeout : 100ms});
         gf_showMessage("", false);
         g_userAcCopy.lat = site.lat;
         g_userAcCopy.lon = site.lon;
@@ -183,11 +181,8 @@ TEST_F(StandIns, ASiteThatHangsNeverHoldsTheParkAirportCheck) {
         if (!site.answered) {
             EXPECT_EQ(gf_messageLineView().message, "User aircraft on the ground at LSZH, no airport file found")
                 << site.what;
-            const auto lines = m_folder.logLines();
             const std::string probe = "curl: '" + site.url + "P3D/archive/stock/LSZH.xml' => ";
-            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                                    [&probe](const std::string& l) { return l.find(probe) != std::string::npos; }),
-                      2)
+            EXPECT_THAT(m_folder.logLines(), ::testing::Contains(::testing::HasSubstr(probe)).Times(2))
                 << site.what << ": at the first check and after the back-off";
         }
         const auto start = std::chrono::steady_clock::now();

@@ -67,14 +67,9 @@ protected:
         g_userAcCopy.lon = -0.46;
     }
     // The real time that five minutes of checks hold the loop; the site has a
-    // moment between two checks, as it would have 16 s. A probe ends after
-    // probeLimit of real time, the back-off counts the checks' time.
-    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl,
-                                                                   std::chrono::milliseconds probeLimit) {
+    // moment between two checks, as it would have 16 s.
+    static std::chrono::steady_clock::duration fiveMinutesOfChecks(const std::string& siteUrl) {
         gf_setDownloadSiteForTest(siteUrl, "");
-        DownloadLimits limits;
-        limits.probeTimeout = probeLimit;
-        gf_setDownloadLimitsForTest(limits);
         std::chrono::steady_clock::duration held{};
         for (Seconds t = 0; t < 5 * 60; t += 16, g_clock += 16) {
             const auto start = std::chrono::steady_clock::now();
@@ -106,27 +101,28 @@ protected:
 TEST_F(ParkAirportOnTheGround, ASiteThatHangsNeverHoldsTheLoop) {
     // One site at a time: two servers of the stand-in's HTTP library at once
     // race inside it.
-    const auto hangs = [](const char* what, const std::function<std::string(tools::DownloadSite&)>& setUp,
-                          std::chrono::milliseconds probeLimit = g_probeTimeout) {
+    const auto hangs = [](const char* what, const std::function<std::string(tools::DownloadSite&)>& setUp) {
         gf_showMessage("", false);
+        gf_setDownloadLimitsForTest({});
         tools::DownloadSite site;
-        EXPECT_LE(fiveMinutesOfChecks(setUp(site), probeLimit), 1s) << what;
+        EXPECT_LE(fiveMinutesOfChecks(setUp(site)), 1s) << what;
         EXPECT_EQ(gf_currentParkAirport().icao, "") << what;
-        EXPECT_EQ(gf_messageLineView().message == "User aircraft on the ground at EGLL, no airport file found",
-                  probeLimit < g_probeTimeout)
-            << what;
         EXPECT_LT(closing(), 2s) << what;
         return site.requestCount(stockPath());
     };
-    const auto neverAnswered = hangs(
-        "accepted, never answered",
-        [](tools::DownloadSite& site) {
-            site.stall(stockPath());
-            site.stall("/P3D/archive/stock/EGLW.xml");
-            return site.baseUrl();
-        },
-        100ms);
-    EXPECT_EQ(neverAnswered, 2u) << "at the start and after two minutes' back-off, the neighbour not in between";
+    // A probe left unanswered ends within the checks' real time.
+    const auto shortProbes = [] { gf_setDownloadLimitsForTest(DownloadLimits{.probeTimeout = 100ms}); };
+    const std::string noFile = "User aircraft on the ground at EGLL, no airport file found";
+    EXPECT_EQ(hangs("accepted, never answered",
+                    [&](tools::DownloadSite& site) {
+                        site.stall(stockPath());
+                        site.stall("/P3D/archive/stock/EGLW.xml");
+                        shortProbes();
+                        return site.baseUrl();
+                    }),
+              2u)
+        << "at the start and after two minutes' back-off, the neighbour not in between";
+    EXPECT_EQ(gf_messageLineView().message, noFile);
     const auto bodyStalls = hangs("the body stalls", [](tools::DownloadSite& site) {
         site.stallBody(stockPath(), egll().substr(0, 100));
         site.stallBody("/P3D/archive/stock/EGLW.xml", egll().substr(0, 100));
@@ -134,9 +130,11 @@ TEST_F(ParkAirportOnTheGround, ASiteThatHangsNeverHoldsTheLoop) {
     });
     EXPECT_EQ(bodyStalls, 2u) << "the probe, then the file";
     const StalledListener listener;
-    hangs(
-        "never accepted",
-        [&listener](tools::DownloadSite&) { return fmt::format("http://127.0.0.1:{}/", listener.port()); }, 100ms);
+    hangs("never accepted", [&](tools::DownloadSite&) {
+        shortProbes();
+        return fmt::format("http://127.0.0.1:{}/", listener.port());
+    });
+    EXPECT_EQ(gf_messageLineView().message, noFile);
     hangs("a slow name", [](tools::DownloadSite& site) {
         site.serve(stockPath(), egll());
         return fmt::format("http://egll.slow.test:{}/", site.port());
