@@ -156,7 +156,7 @@ void lf_report(const FlushReport& report) {
             gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationFailed)});
     for (const std::uint32_t hexId : report.unansweredHexIds)
         if (hexId != 0)
-            gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationRefused)});
+            gf_pushSimNotice(SimNotice{0, hexId, 0, static_cast<std::uint32_t>(SimNoticeKind::creationUnanswered)});
     if (report.requestFailed) gf_simConnectRequestError();
 }
 

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "airports/aircraft_keys.h"
 #include "config/parameters.h"
 #include "foundation/log.h"
 #include "simlink/sim_requests.h"
 #include "traffic/ac_events.h"
+#include "traffic/creation_backoff.h"
 #include "traffic/flight_plans.h"
 #include "traffic/parking.h"
 #include "traffic/live_driver.h"
@@ -111,17 +114,19 @@ void lf_centreOfGravity(const SimNotice& n) {
 // The simulator did not create the aircraft: its record goes (with the stand
 // it claimed), and only a livery the simulator refused counts as failing. An
 // aircraft refused for another reason (too many objects) may come back with
-// its next feed record.
-void lf_creationFailed(const SimNotice& n, bool liveryFailed) {
+// its next feed record; one whose creation went unanswered waits longer
+// (creation_backoff.h). Gives the callsign it was sent under, when its record
+// was still there.
+std::optional<std::string> lf_creationFailed(const SimNotice& n, bool liveryFailed) {
     AiAc failed;
     if (gf_isLiveHexId(n.hexId)) {
         LiveAc* a = gf_findLive(n.hexId);
-        if (a == nullptr) return;
+        if (a == nullptr) return std::nullopt;
         failed = *a;
         lf_eraseAc(*a);
     } else {
         AiAc* s = gf_findStatic(n.hexId);
-        if (s == nullptr) return;
+        if (s == nullptr) return std::nullopt;
         failed = *s;
         lf_eraseStaticAc(*s);
     }
@@ -129,6 +134,7 @@ void lf_creationFailed(const SimNotice& n, bool liveryFailed) {
         gf_liveryCreationFailed(failed);
     else if (LOG.value)
         gf_logLine("{} was not created by the simulator, dropped", gf_acLogKey(failed));
+    return failed.callsign;
 }
 
 void lf_activateLive(SimNotice& e) {
@@ -191,6 +197,8 @@ void gf_processSimNotices() {
             lf_creationFailed(n, true);
         } else if (lf_isKind(n, SimNoticeKind::creationRefused)) {
             lf_creationFailed(n, false);
+        } else if (lf_isKind(n, SimNoticeKind::creationUnanswered)) {
+            if (const auto callsign = lf_creationFailed(n, false)) gf_backOffCreation(*callsign);
         }
     }
     if (!g_newObjects.empty()) lf_activateNewObjects();

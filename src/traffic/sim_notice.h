@@ -18,13 +18,13 @@ enum class SimNoticeKind : std::uint32_t {
     centreOfGravity = 4,  // a: centre of gravity above ground (ft); b: parked pitch (rad)
     blocked = 5,
     creationFailed = 6,
-    creationRefused = 7,  // the simulator did not create it, though not for its livery (too many objects,
-                          // or its creation was never answered)
+    creationRefused = 7,     // the simulator did not create it, though not for its livery (too many objects)
+    creationUnanswered = 8,  // nor did it answer its creation
 };
 
 struct SimNotice {
     std::uint32_t objectId = 0;
-    std::uint32_t hexId = 0;   // hex id (kinds 0, 1, 5, 6, 7) or on-ground word (kind 3)
+    std::uint32_t hexId = 0;   // hex id (kinds 0, 1, 5, 6, 7, 8) or on-ground word (kind 3)
     std::int32_t counter = 0;  // wait counter of the new-object list; -1 = done
     std::uint32_t kind = 0;    // SimNoticeKind
     double a = 0.0;

@@ -14,6 +14,7 @@
 #include "liveries/livery_matcher.h"
 #include "shell/common/run_state.h"
 #include "traffic/air_movement.h"
+#include "traffic/creation_backoff.h"
 #include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
 #include "traffic/ghosts_and_respawn.h"
@@ -253,6 +254,7 @@ void lf_spawnOrWait(LiveAc& a) {
     if (!gf_hasValidCallsign(a)) return lf_drop(a);
     if (g_noMatchSet.contains(gf_airlineTypeRegKey(a))) return lf_drop(a);
     if (lf_endsInUnderscore(a.callsign) && lf_liveCopySourceExists(a.callsign)) return lf_drop(a);
+    if (gf_creationBackedOff(a.callsign)) return lf_drop(a);
     spawnLiveAc(a);
 }
 

@@ -12,6 +12,7 @@
 #include "foundation/time.h"
 #include "liveries/livery_matcher.h"
 #include "traffic/coupled_callsigns.h"
+#include "traffic/creation_backoff.h"
 #include "traffic/traffic_lists.h"
 
 namespace zrb {
@@ -89,6 +90,7 @@ void lf_createStatic(const PendingParking& entry, const Stand& stand) {
     }
     AiAc aircraft = gf_initStaticAc(gf_aircraftFromLivery(source, n), stand.number, stand.lat, stand.lon,
                                     stand.heading, stand.cargo);
+    if (gf_creationBackedOff(aircraft.callsign)) return;
     if (!gf_matchLiveryStatic(aircraft, stand)) return;
     const DaySlot observed = gf_daySlotBefore(gf_slotAndWeekday(), entry.ageSlots);
     aircraft.planKind = entry.planKind;

@@ -16,6 +16,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/sim_requests.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/creation_backoff.h"
 #include "traffic/doubles_check_queue.h"
 #include "traffic/feed_intake.h"
 #include "traffic/live_driver.h"
@@ -220,6 +221,7 @@ void gf_resetTraffic() {
     gf_clearRememberedLiveries();
     g_spawnStack.clear();
     g_noMatchSet.clear();
+    gf_resetCreationBackoff();
     g_removalDeque.clear();
     lf_freeCreateDeque(g_liveCreateDeque);
     lf_freeCreateDeque(g_staticCreateDeque);

@@ -3,7 +3,8 @@
 // the simulator full, blocked, removed as a ghost, a time shift) is given to
 // the next aircraft reported there; twins under one callsign keep their own
 // objects, and a creation never answered holds its twin back only for a
-// while, its object removed should it come late; an object the simulator lost
+// while, its object removed should it come late, and its callsign waits before
+// it is tried again; an object the simulator lost
 // goes with its removal and comes back with the feed.
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -11,13 +12,16 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "airports/park_airport.h"
 #include "airports/stand.h"
+#include "simconnect/protocol.h"
 #include "simlink/sim_object_lists.h"
 #include "simlink/sim_queues.h"
 #include "support/scenario/traffic_scenario.h"
+#include "traffic/creation_backoff.h"
 #include "traffic/ghosts_and_respawn.h"
 #include "traffic/livery_bookkeeping.h"
 #include "traffic/manager_views.h"
@@ -216,6 +220,67 @@ TEST(StandClaimsScenario, ATwinWaitsForACreationNeverAnsweredOnlyAHundredRangeRe
         EXPECT_THAT(s.folder().logLines(), ::testing::Contains(::testing::HasSubstr("given up")).Times(1));
         EXPECT_THAT(s.folder().logLines(), ::testing::Not(::testing::Contains(::testing::HasSubstr("just spawned"))));
     }
+}
+
+// A simulator that never answers: after the creation is given up, no other is
+// sent under its callsign for ten minutes, then twenty after the next one is
+// given up. Another program's aircraft that comes under the callsign in
+// between is logged and left alone, then and after the next try.
+TEST(StandClaimsScenario, ACallsignTheSimulatorNeverAnswersWaitsAndAnotherProgramsAircraftUnderItIsLeftAlone) {
+    ScenarioOptions options;
+    options.passesPerFrame = 1 << 30;
+    TrafficScenario s(options);
+    const Flight dlh{0x4B2102, "DLH5", "A320", "", "", ""};
+    s.sim().delayNextCreates(1000);
+    int poll = 0;
+    const auto creations = [&] {
+        const auto log = s.sim().packetLog();
+        return std::count_if(log.begin(), log.end(), [](const standin::PacketLogEntry& e) {
+            return e.fromClient && e.id == simconnect::opAICreateNonATCAircraft;
+        });
+    };
+    const auto linesWith = [&](const std::string& text) {
+        const auto lines = s.folder().logLines();
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    // One poll (5 s, five range requests) at a time, until the condition holds.
+    const auto pollUntil = [&](const std::function<bool()>& done, int polls) {
+        for (int i = 0; i < polls && !done(); ++i, ++poll) {
+            EXPECT_TRUE(s.feedLive({s.record(dlh, 47.56, 8.40 + 0.001 * poll, 6000, 200, 90, 0, 1)}));
+            s.passes(500);
+            s.frame();
+        }
+        return done();
+    };
+    const std::string givenUp = "create not answered within 100 range requests, hexid:4923650, callsign: 'DLH5'";
+    const std::string waits = "DLH5 not created again for 10 min: the simulator left its creation unanswered";
+    ASSERT_TRUE(pollUntil([&] { return linesWith(waits) == 1; }, 60));
+    EXPECT_EQ(linesWith(givenUp), 1);
+    EXPECT_FALSE(pollUntil([&] { return creations() > 1; }, 60)) << "five minutes of polls";
+
+    lf_ageGivenUpCreatesForTest(g_givenUpCreateLifetime);
+    const std::uint32_t otherId = s.sim().addForeignAircraft(standin::SimAircraft{
+        .title = "Another program's A320", .atcId = "DLH5", .latitudeDeg = 47.56, .longitudeDeg = 8.45,
+        .altitudeFt = 6000, .onGround = false});
+    const std::string spawnedElsewhere =
+        fmt::format("just spawned, but not by TLVR_P3D, oid: {}, callsign 'DLH5'", otherId);
+    ASSERT_TRUE(pollUntil([&] { return linesWith(spawnedElsewhere) == 1; }, 4));
+
+    gf_ageCreationBackoffForTest(g_unansweredCreationBackoff);
+    ASSERT_TRUE(pollUntil([&] { return creations() == 2; }, 10));
+    ASSERT_TRUE(pollUntil([&] { return linesWith("DLH5 not created again for 20 min") == 1; }, 60));
+    EXPECT_EQ(linesWith(givenUp), 2);
+    gf_ageCreationBackoffForTest(g_unansweredCreationBackoff);
+    EXPECT_FALSE(pollUntil([&] { return creations() > 2; }, 10)) << "half of the second wait";
+
+    const auto objects = s.sim().aiObjects();
+    const auto o = std::find_if(objects.begin(), objects.end(), [&](const auto& x) { return x.objectId == otherId; });
+    ASSERT_NE(o, objects.end());
+    EXPECT_FALSE(o->released || o->frozenLatLon || o->frozenAltitude || o->frozenAttitude);
+    EXPECT_EQ(o->positionUpdates, 0U);
+    EXPECT_TRUE(s.sim().removals().empty());
+    EXPECT_EQ(linesWith("just spawned"), 1);
 }
 
 // The removal of an object the simulator no longer knows is answered
