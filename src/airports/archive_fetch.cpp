@@ -122,7 +122,11 @@ struct KeptFile {
 
 // Owns everything below.
 std::mutex g_archiveFetchMutex;
-std::condition_variable_any g_fetchWake;
+// A plain condition variable, woken by the stop: a wait that takes the stop
+// token registers a stop callback, whose removal while the stop runs it waits
+// on a semaphore that MinGW's libstdc++ 12 may never wake (the end of a run
+// then hung in the join).
+std::condition_variable g_fetchWake;
 std::deque<FetchRequest> g_requests;
 std::optional<FetchRequest> g_inFlight;
 std::deque<KeptFile> g_keptFiles;  // least lately used first
@@ -180,9 +184,11 @@ void lf_fetcherMain(const std::stop_token& stop) {
         std::unique_lock lock(g_archiveFetchMutex);
         while (!stop.stop_requested()) {
             // While a run ends nothing new is asked.
-            if (!g_fetchWake.wait_for(lock, stop, fetcherWaitStep,
-                                      [] { return !g_requests.empty() && !gf_stopUnderWay(); }))
+            if (!g_fetchWake.wait_for(lock, fetcherWaitStep, [&stop] {
+                    return stop.stop_requested() || (!g_requests.empty() && !gf_stopUnderWay());
+                }))
                 continue;
+            if (stop.stop_requested()) break;
             const FetchRequest request = g_requests.front();
             g_requests.pop_front();
             if (lf_answeredMeanwhile(request)) continue;
@@ -273,6 +279,10 @@ void gf_stopArchiveFetcher() {
     }
     if (fetcher.joinable()) {
         fetcher.request_stop();
+        // Taken once after the stop: the fetcher is then either waiting, and
+        // woken, or yet to look at the stop.
+        { std::lock_guard lock(g_archiveFetchMutex); }
+        g_fetchWake.notify_all();
         fetcher.join();
     }
     std::lock_guard lock(g_archiveFetchMutex);
