@@ -232,19 +232,17 @@ TEST(StandClaimsScenario, ACallsignTheSimulatorNeverAnswersWaitsAndAnotherProgra
     TrafficScenario s(options);
     const Flight dlh{0x4B2102, "DLH5", "A320", "", "", ""};
     s.sim().delayNextCreates(1000);
-    int poll = 0;
     const auto creations = [&] {
         const auto log = s.sim().packetLog();
-        return std::count_if(log.begin(), log.end(), [](const standin::PacketLogEntry& e) {
-            return e.fromClient && e.id == simconnect::opAICreateNonATCAircraft;
-        });
+        const auto create = [](const auto& e) { return e.fromClient && e.id == simconnect::opAICreateNonATCAircraft; };
+        return std::count_if(log.begin(), log.end(), create);
     };
     const auto linesWith = [&](const std::string& text) {
         const auto lines = s.folder().logLines();
-        return std::count_if(lines.begin(), lines.end(),
-                             [&](const std::string& l) { return l.find(text) != std::string::npos; });
+        return std::count_if(lines.begin(), lines.end(), [&](const auto& l) { return l.find(text) != l.npos; });
     };
     // One poll (5 s, five range requests) at a time, until the condition holds.
+    int poll = 0;
     const auto pollUntil = [&](const std::function<bool()>& done, int polls) {
         for (int i = 0; i < polls && !done(); ++i, ++poll) {
             EXPECT_TRUE(s.feedLive({s.record(dlh, 47.56, 8.40 + 0.001 * poll, 6000, 200, 90, 0, 1)}));
